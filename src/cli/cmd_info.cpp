@@ -1,0 +1,89 @@
+// `info FILE.dld`: the identity a download file carries and a verification of
+// every record.
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "cli/commands.h"
+#include "dld/file_io.h"
+#include "dld/partition_sets.h"
+#include "dld/record_reader.h"
+
+namespace tuneflash::cli {
+namespace {
+
+const char* Mark(bool ok) { return ok ? "ok" : "FAIL"; }
+
+std::string Hex(std::size_t value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%zX", value);
+  return text;
+}
+
+void PrintIdentity(const FILE_DOWNLOAD_HEADER_T& header) {
+  const auto show = MakeHeaderShow(header);
+  std::cout << "Ident for nocheck: " << int{show.ident} << "\n"
+            << "Manufacture Ident: " << show.manufacture << "\n"
+            << "Hardware Module:   " << show.hardwareModule << "\n"
+            << "Hardware Version:  " << show.hardwareVersion << "\n"
+            << "Software Module:   " << show.softwareModule << "\n"
+            << "Software Version:  " << show.softwareVersion << "\n";
+  const auto set = PartitionSetForCount(header.ucPartitionCount);
+  std::cout << "Partition type:    " << int{header.ucPartitionType};
+  if (set && TypeCodeForCount(header.ucPartitionCount) == header.ucPartitionType) {
+    std::cout << " (" << PartitionSetName(*set) << ")";
+  }
+  std::cout << "\nPartitions:        " << int{header.ucPartitionCount} << "\n";
+}
+
+int RunInfo(const std::string& path) {
+  Bytes file;
+  try {
+    file = ReadWholeFile(path);
+  } catch (const FileError& e) {
+    std::cerr << "tuneflash-cli: " << e.what() << "\n";
+    return kExitUsage;
+  }
+  const VerifyReport report = VerifyDownloadFile(file);
+  std::cout << "File:              " << path << " (" << file.size() << " bytes)\n";
+  if (report.header) {
+    PrintIdentity(*report.header);
+    const auto total = report.header->iTotalSize;
+    std::cout << "Total size:        " << total << (total == file.size() ? " (matches the file)" : " (file differs)")
+              << "\n";
+  }
+  if (!report.partitions.empty()) {
+    std::printf("%3s  %-10s  %4s  %8s  %8s  %-6s  %-4s  %-6s  %s\n", "#", "address", "attr", "raw", "packed",
+                "record", "data", "unpack", "raw crc");
+    for (const auto& p : report.partitions) {
+      if (!p.recordOk) {
+        std::printf("%3d  %-10s  %4s  %8s  %8s  %-6s\n", p.index, "?", "?", "?", "?", Mark(false));
+        continue;
+      }
+      std::printf("%3d  0x%08X  %4d  %8u  %8u  %-6s  %-4s  %-6s  %s\n", p.index, p.record.uiAddress,
+                  p.record.ucAttribute, p.record.uiRawSize, p.record.uiPackedSize, Mark(p.recordOk), Mark(p.dataOk),
+                  p.dataOk ? Mark(p.decompressOk) : "-", p.decompressOk ? Mark(p.rawCrcOk) : "-");
+    }
+  }
+  std::fflush(stdout);
+  if (report.ok()) {
+    std::cout << "Result: every record holds\n";
+    return kExitOk;
+  }
+  const auto& f = *report.failure;
+  std::cout << "Result: FAILED at the " << RecordKindName(f.kind);
+  if (f.partitionIndex >= 0) std::cout << " of partition " << f.partitionIndex;
+  std::cout << ", offset " << f.offset << " (" << Hex(f.offset) << "): " << f.reason << "\n";
+  return kExitFailed;
+}
+
+}  // namespace
+
+void AddInfoCommand(CLI::App& app, CliContext& context) {
+  auto* cmd = app.add_subcommand("info", "Show the identity of a download file and verify every record");
+  auto path = std::make_shared<std::string>();
+  cmd->add_option("file", *path, "Download file (.dld)")->required();
+  cmd->callback([&context, path] { context.exitCode = RunInfo(*path); });
+}
+
+}  // namespace tuneflash::cli

@@ -1,0 +1,23 @@
+// The subcommands of tuneflash-cli. Each Add*Command registers one subcommand
+// whose callback stores its exit code in the context.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace tuneflash::cli {
+
+// Exit codes shared by every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
+
+struct CliContext {
+  int exitCode = kExitOk;
+};
+
+void AddInfoCommand(CLI::App& app, CliContext& context);
+void AddSetIdentCommand(CLI::App& app, CliContext& context);
+void AddPackCommands(CLI::App& app, CliContext& context);
+
+}  // namespace tuneflash::cli

@@ -1,0 +1,27 @@
+// tuneflash-cli: the jobs of the window for benches and scripts.
+#include <exception>
+#include <iostream>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  using namespace tuneflash::cli;
+  CLI::App app{"Tuneflash: load firmware and data into a receiver over RS-232, and read them back.",
+               "tuneflash-cli"};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "tuneflash-cli 3.0.00");
+  CliContext context;
+  AddInfoCommand(app, context);
+  AddSetIdentCommand(app, context);
+  AddPackCommands(app, context);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int rc = app.exit(e);
+    return rc == 0 ? kExitOk : kExitUsage;
+  } catch (const std::exception& e) {
+    std::cerr << "tuneflash-cli: " << e.what() << "\n";
+    return kExitFailed;
+  }
+  return context.exitCode;
+}

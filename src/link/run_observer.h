@@ -1,0 +1,29 @@
+// The seam between the sequences and whoever watches them: the window, the
+// CLI and the tests each implement it. The sequences call it in a documented
+// order; nothing else reaches a person from the core.
+#pragma once
+
+#include <string_view>
+
+namespace tuneflash {
+
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+
+  // Shows one status line (the status field of the window).
+  virtual void ShowStatus(std::string_view text) = 0;
+  // Enables or disables the run controls (Start, Open, mode and port lists).
+  virtual void SetRunControlsEnabled(bool enabled) = 0;
+  // Appends a line to the log list.
+  virtual void AddLogLine(std::string_view line) = 0;
+  // Sets the progress position to 0.
+  virtual void ResetProgress() = 0;
+  // Sets the range 0..max and the step, then advances by one step; past the
+  // maximum the bar starts over from 0.
+  virtual void StepProgress(int max, int step) = 0;
+  // Processes pending user events (Reset, Close) so they can stop a run.
+  virtual void Pump() = 0;
+};
+
+}  // namespace tuneflash
