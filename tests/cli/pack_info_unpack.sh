@@ -30,7 +30,8 @@ for i in $(seq 0 33); do
 done
 
 "$CLI" set-ident all.dld 1 > /dev/null
-"$CLI" info all.dld | grep -q "Ident for nocheck: 1"
+"$CLI" info all.dld > info2.txt
+grep -q "Ident for nocheck: 1" info2.txt
 
 # A flipped byte in the third data record.
 cp all.dld bad.dld
