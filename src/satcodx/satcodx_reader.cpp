@@ -1,0 +1,161 @@
+// SatcoDX line parsing and file reading.
+#include "satcodx/satcodx_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+#include "dld/int_text.h"
+
+namespace tuneflash {
+namespace {
+
+constexpr std::string_view kSignature = "SATCODX";
+// Longest record plus separator looked for when lines are not back to back.
+constexpr std::size_t kMaxSeparatedStride = 2 * kSatcoDxLineSize;
+
+// Column text: the bytes up to the first zero byte, or the whole column.
+std::string Column(const SatcoDxLine& line, std::size_t from, std::size_t width) {
+  std::string text;
+  for (std::size_t i = from; i < from + width && line[i] != 0; ++i)
+    text.push_back(static_cast<char>(line[i]));
+  return text;
+}
+
+bool NotGiven(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c == '_'; });
+}
+
+// A numeric column through the standard conversion; "not given" gives `absent`.
+std::int32_t Number(const SatcoDxLine& line, std::size_t from, std::size_t width, std::int32_t absent = 0) {
+  const std::string text = Column(line, from, width);
+  if (NotGiven(text)) return absent;
+  return StrToInt(text);
+}
+
+std::string NumberText(const SatcoDxLine& line, std::size_t from, std::size_t width,
+                       std::int32_t absent = 0) {
+  return std::to_string(Number(line, from, width, absent));
+}
+
+std::uint8_t ServiceType(std::uint8_t code) {
+  switch (code) {
+    case 'T':
+      return kSatcoDxServiceTv;
+    case 'R':
+      return kSatcoDxServiceRadio;
+    case 'D':
+      return kSatcoDxServiceData;
+    case '_':
+      return kSatcoDxServiceOther;
+    default:
+      return kSatcoDxServiceTv;
+  }
+}
+
+std::string ServiceIdText(std::int16_t serviceId) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0X%02X", static_cast<unsigned>(static_cast<std::int32_t>(serviceId)));
+  return text;
+}
+
+bool StartsWithSignature(ByteSpan file, std::size_t offset) {
+  if (offset > file.size() || file.size() - offset < kSignature.size()) return false;
+  return std::equal(kSignature.begin(), kSignature.end(), file.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+}  // namespace
+
+std::string FormatLongitude(std::int16_t tenths) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%5.1f", static_cast<double>(tenths) / 10.0);
+  return text;
+}
+
+SatcoDxPosition ParseSatcoDxPosition(const SatcoDxLine& line) {
+  SatcoDxPosition position;
+  position.longitude = static_cast<std::int16_t>(Number(line, 51, 4));
+  position.longitude_text = FormatLongitude(position.longitude);
+  position.sat_name = Column(line, 10, 18);
+  return position;
+}
+
+std::vector<std::size_t> SatcoDxLineOffsets(ByteSpan file) {
+  // Records separated by line ends put the second signature just past 128.
+  std::size_t stride = kSatcoDxLineSize;
+  if (!StartsWithSignature(file, kSatcoDxLineSize)) {
+    for (std::size_t at = kSatcoDxLineSize + 1; at < kMaxSeparatedStride; ++at) {
+      if (StartsWithSignature(file, at)) {
+        stride = at;
+        break;
+      }
+    }
+  }
+  std::vector<std::size_t> offsets;
+  for (std::size_t at = 0; at + kSatcoDxLineSize <= file.size(); at += stride) {
+    if (stride != kSatcoDxLineSize && !StartsWithSignature(file, at)) break;
+    offsets.push_back(at);
+  }
+  return offsets;
+}
+
+void SatcoDxReader::ClearSatcoDxRecord() {
+  line_.fill(0);
+  record_ = SATCODX_INFO_SHOW_T{};
+}
+
+void SatcoDxReader::LoadLine(ByteSpan file, std::size_t offset) {
+  line_.fill(0);
+  if (offset >= file.size()) return;
+  const std::size_t n = std::min(kSatcoDxLineSize, file.size() - offset);
+  std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), n, line_.begin());
+}
+
+void SatcoDxReader::ParseSatcoDxLine() {
+  SATCODX_INFO_SHOW_T& r = record_;
+  r.signature = Column(line_, 0, 7);
+  r.version = static_cast<std::uint8_t>(Number(line_, 7, 1));
+  r.sub_version = Column(line_, 8, 2);
+  r.sat_name = Column(line_, 10, 18);
+  r.service_type = ServiceType(line_[28]);
+  r.mpeg_type = Column(line_, 29, 4) == "MPG1" ? kMpegType1 : kMpegType2;
+  r.frequency_text = std::to_string(Number(line_, 33, 9) / 1000);
+  r.polarisation_digit = static_cast<std::uint8_t>(Number(line_, 42, 1));
+  r.longitude = static_cast<std::int16_t>(Number(line_, 51, 4));
+  r.longitude_text = FormatLongitude(r.longitude);
+  r.text_a = Column(line_, 55, 8);
+  r.text_b = Column(line_, 63, 3);
+  r.text_c = Column(line_, 66, 3);
+  r.symbol_rate_text = NumberText(line_, 69, 5);
+  r.fec = static_cast<std::uint8_t>(Number(line_, 74, 1));
+  r.pid_a_text = NumberText(line_, 75, 4, kNoStreamPid);
+  r.pid_b_text = NumberText(line_, 79, 4, kNoStreamPid);
+  r.pid_c_text = NumberText(line_, 83, 4, kNoStreamPid);
+  r.service_id = static_cast<std::int16_t>(Number(line_, 87, 5) & 0xFFFF);
+  r.service_id_text = ServiceIdText(r.service_id);
+  r.number_a_text = NumberText(line_, 92, 5);
+  r.number_b_text = NumberText(line_, 97, 5);
+  for (std::size_t i = 0; i < r.language_code.size(); ++i)
+    r.language_code[i] = static_cast<char>(line_[102 + i]);
+  r.text_d = Column(line_, 106, 2);
+  r.text_e = Column(line_, 108, 3);
+  r.scrambled = Column(line_, 111, 4) == "____" ? 0 : 1;
+  r.ca_ids = {};
+  r.name = Column(line_, 43, 8) + Column(line_, 115, 12);
+  r.spare_text.clear();
+}
+
+bool SatcoDxReader::ReadSatcoDxFile(ByteSpan file, const RoomCheck& hasRoom, const Merge& merge,
+                                    const Pump& pump) {
+  for (const std::size_t offset : SatcoDxLineOffsets(file)) {
+    if (pump) pump();
+    ClearSatcoDxRecord();
+    LoadLine(file, offset);
+    ParseSatcoDxLine();
+    if (!hasRoom()) return false;
+    merge(record_);
+  }
+  return true;
+}
+
+}  // namespace tuneflash
