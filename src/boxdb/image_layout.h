@@ -6,11 +6,11 @@
 #include <cstddef>
 
 #include "boxdb/box_records.h"
+#include "dld/data_image.h"  // kDatabaseImageSize
 
 namespace tuneflash {
 
 // Database image.
-inline constexpr std::size_t kDatabaseImageSize = 0x3F000;  // 258048
 inline constexpr std::size_t kSatelliteTableOffset = 0x0000;
 inline constexpr std::size_t kSatTpHeaderOffset = 0x1000;
 inline constexpr std::size_t kSatTpTableOffset = 0x1084;
