@@ -1,0 +1,353 @@
+// The program list: counters, per-slot fields, adding and deleting programs
+// with everything that refers to them, and the group lookups.
+#include <algorithm>
+
+#include "boxdb/field_tables.h"
+#include "boxdb/programs.h"
+#include "boxdb/show_text.h"
+#include "boxdb/system_sector.h"
+#include "dld/radix.h"
+
+namespace tuneflash {
+namespace {
+
+bool IsProgramSlot(Slot slot) {
+  return slot >= 0 && static_cast<std::size_t>(slot) < kProgramCapacity;
+}
+std::size_t At(Slot slot) {
+  return static_cast<std::size_t>(slot);
+}
+
+PROGRAM_INFO_SHOW_T* ShowOf(BoxDatabase& db, Slot slot) {
+  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
+}
+const PROGRAM_INFO_SHOW_T* ShowOf(const BoxDatabase& db, Slot slot) {
+  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
+}
+
+using Show = PROGRAM_INFO_SHOW_T;
+
+// One show-form field of a slot; `absent` for a slot outside the table.
+template <typename T>
+int GetField(const BoxDatabase& db, Slot slot, T Show::*field, int absent) {
+  const auto* p = ShowOf(db, slot);
+  return p != nullptr ? static_cast<int>(p->*field) : absent;
+}
+template <typename T>
+void SetField(BoxDatabase& db, Slot slot, T Show::*field, T value) {
+  if (auto* p = ShowOf(db, slot)) p->*field = value;
+}
+
+// The links of a slot in both forms.
+void SetPrevProgram(BoxDatabase& db, Slot slot, Slot prev) {
+  if (!IsProgramSlot(slot)) return;
+  db.programsShow[At(slot)].prev_program = prev;
+  PutLe16(db.programs[At(slot)].bytes, kProgramPrevOffset, static_cast<std::uint16_t>(prev));
+}
+void SetNextProgram(BoxDatabase& db, Slot slot, Slot next) {
+  if (!IsProgramSlot(slot)) return;
+  db.programsShow[At(slot)].next_program = next;
+  PutLe16(db.programs[At(slot)].bytes, kProgramNextOffset, static_cast<std::uint16_t>(next));
+}
+
+// A group's member count (bits 31..16 of its word) in both forms.
+template <typename Record, typename Show>
+void SetGroupCount(Record& record, Show& show, int count) {
+  show.count = static_cast<std::int16_t>(count);
+  EncodeBitField(record.bytes, kGroupFields[group_bits::kCount], static_cast<std::uint16_t>(count));
+}
+
+void Unlink(BoxDatabase& db, Slot slot) {
+  auto& h = db.programHeader;
+  const Slot prev = db.programsShow[At(slot)].prev_program;
+  const Slot next = db.programsShow[At(slot)].next_program;
+  if (slot == h.first_program) {
+    h.first_program = next;
+    SetPrevProgram(db, next, kNoSlot);
+  } else if (slot == h.last_program) {
+    h.last_program = prev;
+    SetNextProgram(db, prev, kNoSlot);
+  } else {
+    SetNextProgram(db, prev, next);
+    SetPrevProgram(db, next, prev);
+  }
+}
+
+void CountOffGroups(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& program) {
+  const int provider = program.provider_index;
+  if (ProviderGroupCount(db, provider) > 0) {
+    const auto p = static_cast<std::size_t>(provider);
+    const int count = db.providerGroupsShow[p].count - 1;
+    SetGroupCount(db.providerGroups[p], db.providerGroupsShow[p], count);
+    if (count == 0) ResetProviderGroup(db, provider);
+  }
+  const std::size_t caCount = std::min<std::size_t>(program.ca_count, kProgramCaIdCount);
+  for (std::size_t k = 0; k < caCount; ++k) {
+    const int group = FindCasGroup(db, program.ca_ids[k]);
+    if (CasGroupCount(db, group) > 0) {
+      const auto c = static_cast<std::size_t>(group);
+      SetGroupCount(db.casGroups[c], db.casGroupsShow[c], db.casGroupsShow[c].count - 1);
+    }
+  }
+}
+
+}  // namespace
+
+int ProgramCount(const BoxDatabase& db) {
+  return db.programHeader.program_count;
+}
+Slot FirstProgram(const BoxDatabase& db) {
+  return db.programHeader.first_program;
+}
+Slot LastProgram(const BoxDatabase& db) {
+  return db.programHeader.last_program;
+}
+bool IsFirstProgram(const BoxDatabase& db, Slot slot) {
+  return slot == db.programHeader.first_program;
+}
+bool IsLastProgram(const BoxDatabase& db, Slot slot) {
+  return slot == db.programHeader.last_program;
+}
+
+void SetProgramEnds(BoxDatabase& db, Slot first, Slot last) {
+  db.programHeader.first_program = first;
+  db.programHeader.last_program = last;
+}
+
+void CountProgramChange(BoxDatabase& db, std::uint8_t type) {
+  int step = 0;
+  if (db.editMode == EditMode::Adding) step = 1;
+  if (db.editMode == EditMode::Deleting) step = -1;
+  if (step == 0) return;
+  auto bump = [step](std::int16_t& counter) { counter = static_cast<std::int16_t>(counter + step); };
+  auto& h = db.programHeader;
+  bump(h.program_count);
+  if (type == 0) bump(h.tv_count);
+  if (type == 1) bump(h.radio_count);
+  if (type == 2) bump(h.data_count);
+}
+
+int CountProgramsOnTp(const BoxDatabase& db, int tp) {
+  return static_cast<int>(std::count_if(db.programsShow.begin(), db.programsShow.end(),
+                                        [tp](const PROGRAM_INFO_SHOW_T& p) { return p.tp_index == tp; }));
+}
+
+bool IsProgramUsed(const BoxDatabase& db, Slot slot) {
+  return GetField(db, slot, &Show::used, 0) == 1;
+}
+void SetProgramUsed(BoxDatabase& db, Slot slot) {
+  SetField(db, slot, &Show::used, std::uint8_t{1});
+}
+int ProgramTpIndex(const BoxDatabase& db, Slot slot) {
+  return GetField(db, slot, &Show::tp_index, -1);
+}
+void SetProgramTpIndex(BoxDatabase& db, Slot slot, std::int16_t tp) {
+  SetField(db, slot, &Show::tp_index, tp);
+}
+int ProgramServiceType(const BoxDatabase& db, Slot slot) {
+  return GetField(db, slot, &Show::service_type, 0);
+}
+void SetProgramServiceType(BoxDatabase& db, Slot slot, std::uint8_t type) {
+  SetField(db, slot, &Show::service_type, type);
+}
+int ProgramTpSource(const BoxDatabase& db, Slot slot) {
+  return GetField(db, slot, &Show::tp_source, 0);
+}
+void SetProgramTpSource(BoxDatabase& db, Slot slot, std::uint8_t source) {
+  SetField(db, slot, &Show::tp_source, source);
+}
+int ProgramCaCount(const BoxDatabase& db, Slot slot) {
+  return GetField(db, slot, &Show::ca_count, 0);
+}
+void SetProgramCaIds(BoxDatabase& db, Slot slot, std::span<const std::uint16_t> ids) {
+  auto* p = ShowOf(db, slot);
+  if (p == nullptr || ids.size() > kProgramCaIdCount) return;
+  p->ca_count = static_cast<std::uint8_t>(ids.size());
+  std::copy(ids.begin(), ids.end(), p->ca_ids.begin());
+}
+int ProgramCaId(const BoxDatabase& db, Slot slot, int k) {
+  const auto* p = ShowOf(db, slot);
+  if (p == nullptr || k < 0 || static_cast<std::size_t>(k) >= kProgramCaIdCount) return 0;
+  return p->ca_ids[static_cast<std::size_t>(k)];
+}
+void SetProgramCaId(BoxDatabase& db, Slot slot, int k, std::uint16_t id) {
+  auto* p = ShowOf(db, slot);
+  if (p != nullptr && k >= 0 && static_cast<std::size_t>(k) < kProgramCaIdCount) {
+    p->ca_ids[static_cast<std::size_t>(k)] = id;
+  }
+}
+int ProgramProviderIndex(const BoxDatabase& db, Slot slot) {
+  return GetField(db, slot, &Show::provider_index, 0);
+}
+void SetProgramProviderIndex(BoxDatabase& db, Slot slot, std::int16_t index) {
+  SetField(db, slot, &Show::provider_index, index);
+}
+void SetProgramSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat) {
+  SetField(db, slot, &Show::sat_index, sat);
+}
+void SetProgramScrambled(BoxDatabase& db, Slot slot, std::uint8_t scrambled) {
+  SetField(db, slot, &Show::scrambled, scrambled);
+}
+void SetProgramFlag2(BoxDatabase& db, Slot slot, std::uint8_t flag) {
+  SetField(db, slot, &Show::prog_flag_2, flag);
+}
+void SetProgramFlag3(BoxDatabase& db, Slot slot, std::uint8_t flag) {
+  SetField(db, slot, &Show::prog_flag_3, flag);
+}
+void SetProgramParam2(BoxDatabase& db, Slot slot, std::uint8_t value) {
+  SetField(db, slot, &Show::prog_param_2, value);
+}
+void SetProgramPid2Type(BoxDatabase& db, Slot slot, std::uint8_t type) {
+  SetField(db, slot, &Show::pid_2_type, type);
+}
+void SetProgramName(BoxDatabase& db, Slot slot, std::string_view name) {
+  if (auto* p = ShowOf(db, slot)) p->name = name.substr(0, kProgramNameSize);
+}
+void SetProgramPidText(BoxDatabase& db, Slot slot, int pid, std::string_view text) {
+  auto* p = ShowOf(db, slot);
+  if (p == nullptr) return;
+  std::string* const texts[] = {&p->pid_1_text, &p->pid_2_text, &p->pid_3_text, &p->pid_4_text};
+  if (pid >= 1 && pid <= 4) *texts[pid - 1] = TrimBlanks(text);
+}
+void SetProgramServiceIdText(BoxDatabase& db, Slot slot, std::string_view text) {
+  auto* p = ShowOf(db, slot);
+  if (p == nullptr) return;
+  const std::string_view digits = text.size() > 2 ? text.substr(2, 2) : std::string_view();
+  p->service_id = static_cast<std::int16_t>(RadixStrToInt(digits, 16, 255));
+  p->service_id_text = TrimBlanks(text);
+}
+
+bool FillProgramSlot(BoxDatabase& db, Slot slot, const PROGRAM_INFO_SHOW_T& r) {
+  if (!IsProgramSlot(slot)) return false;
+  const auto program = BuildProgramRecord(r);
+  if (!program) return false;
+  SetProgramUsed(db, slot);
+  SetProgramServiceType(db, slot, r.service_type);
+  SetProgramTpSource(db, slot, r.tp_source);
+  SetProgramSatIndex(db, slot, r.sat_index);
+  SetProgramTpIndex(db, slot, r.tp_index);
+  SetProgramScrambled(db, slot, r.scrambled);
+  SetProgramCaIds(db, slot, std::span(r.ca_ids).first(r.ca_count));
+  SetProgramName(db, slot, r.name);
+  SetProgramFlag2(db, slot, r.prog_flag_2);
+  SetProgramFlag3(db, slot, r.prog_flag_3);
+  SetProgramParam2(db, slot, r.prog_param_2);
+  SetProgramPidText(db, slot, 4, r.pid_4_text);
+  SetProgramPidText(db, slot, 1, r.pid_1_text);
+  SetProgramPidText(db, slot, 2, r.pid_2_text);
+  SetProgramPid2Type(db, slot, r.pid_2_type);
+  SetProgramPidText(db, slot, 3, r.pid_3_text);
+  SetProgramServiceIdText(db, slot, r.service_id_text);
+  SetProgramProviderIndex(db, slot, r.provider_index);
+  db.programs[At(slot)] = *program;
+  return true;
+}
+
+Slot AddProgram(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& record) {
+  auto& h = db.programHeader;
+  if (h.program_count >= static_cast<int>(kProgramCapacity) ||
+      CountProgramsOnTp(db, record.tp_index) >= kMaxProgramsPerTp ||
+      record.service_type == kServiceTypeData) {
+    return kNoSlot;
+  }
+  const auto freeSlot = std::find_if(db.programsShow.begin(), db.programsShow.end(),
+                                     [](const PROGRAM_INFO_SHOW_T& p) { return p.used != 1; });
+  if (freeSlot == db.programsShow.end()) return kNoSlot;
+  const auto slot = static_cast<Slot>(freeSlot - db.programsShow.begin());
+
+  PROGRAM_INFO_SHOW_T linked = record;
+  linked.prev_program = h.program_count == 0 ? kNoSlot : h.last_program;
+  linked.next_program = kNoSlot;
+  if (!BuildProgramRecord(linked)) return kNoSlot;  // a value that would spill into its neighbours
+
+  if (h.program_count == 0) {
+    SetProgramEnds(db, slot, slot);
+  } else {
+    SetNextProgram(db, h.last_program, slot);
+    h.last_program = slot;
+  }
+  CountProgramChange(db, record.service_type);
+  db.programsShow[At(slot)].prev_program = linked.prev_program;
+  db.programsShow[At(slot)].next_program = linked.next_program;
+  FillProgramSlot(db, slot, linked);
+  return slot;
+}
+
+void DeleteProgram(BoxDatabase& db, Slot slot) {
+  if (!IsProgramUsed(db, slot)) return;
+  db.editMode = EditMode::Deleting;
+  const PROGRAM_INFO_SHOW_T program = db.programsShow[At(slot)];
+  CountProgramChange(db, program.service_type);
+  Unlink(db, slot);
+  for (int g = 0; g < static_cast<int>(kFavGroupCapacity); ++g) RemoveFromFavGroup(db, g, slot);
+  CountOffGroups(db, program);
+  ClearProgramRefs(db, slot);
+  ResetProgramSlot(db, slot);
+  db.editMode = EditMode::Idle;
+}
+
+void DeleteProgramsOfTp(BoxDatabase& db, int tp) {
+  std::fill(db.programMarks.begin(), db.programMarks.end(), std::uint8_t{0});
+  for (std::size_t s = 0; s < kProgramCapacity; ++s) {
+    const auto& p = db.programsShow[s];
+    if (p.tp_index == tp && p.tp_source == kTpSourceSatellite) db.programMarks[s] = 1;
+  }
+  for (std::size_t s = 0; s < kProgramCapacity; ++s) {
+    if (db.programMarks[s] == 1) DeleteProgram(db, static_cast<Slot>(s));
+  }
+}
+
+void RemoveFromFavGroup(BoxDatabase& db, int group, Slot slot) {
+  if (group < 0 || static_cast<std::size_t>(group) >= kFavGroupCapacity) return;
+  auto& show = db.favGroupsShow[static_cast<std::size_t>(group)];
+  MutableByteSpan bytes(db.favGroups[static_cast<std::size_t>(group)].bytes);
+  const auto count = static_cast<std::size_t>(std::clamp<int>(show.count, 0, kFavGroupMembers));
+  const auto members = std::span(show.programs).first(count);
+  const auto found = std::find(members.begin(), members.end(), slot);
+  if (found == members.end()) return;
+  auto setMember = [&](std::size_t j, std::int16_t value) {
+    show.programs[j] = value;
+    PutLe16(bytes, kFavProgramsOffset + 2 * j, static_cast<std::uint16_t>(value));
+  };
+  for (auto j = static_cast<std::size_t>(found - members.begin()); j + 1 < count; ++j) {
+    setMember(j, show.programs[j + 1]);
+  }
+  setMember(count - 1, kNoSlot);
+  show.count = static_cast<std::int16_t>(count - 1);
+  PutLe16(bytes, kFavCountOffset, static_cast<std::uint16_t>(show.count));
+}
+
+int FavGroupCount(const BoxDatabase& db, int group) {
+  if (group < 0 || static_cast<std::size_t>(group) >= kFavGroupCapacity) return 0;
+  return db.favGroupsShow[static_cast<std::size_t>(group)].count;
+}
+
+int ProviderGroupCount(const BoxDatabase& db, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= kProviderGroupCapacity) return 0;
+  return db.providerGroupsShow[static_cast<std::size_t>(index)].count;
+}
+
+int FindCasGroup(const BoxDatabase& db, int key) {
+  for (std::size_t c = 0; c < kCasGroupCapacity; ++c) {
+    if (db.casGroupsShow[c].key == key) return static_cast<int>(c);
+  }
+  return kNoCasGroup;
+}
+
+int CasGroupCount(const BoxDatabase& db, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= kCasGroupCapacity) return 0;
+  return db.casGroupsShow[static_cast<std::size_t>(index)].count;
+}
+
+std::vector<Slot> ProgramListOrder(const BoxDatabase& db) {
+  std::vector<Slot> order;
+  std::vector<bool> seen(kProgramCapacity);
+  for (Slot s = db.programHeader.first_program; IsProgramSlot(s) && !seen[At(s)];
+       s = db.programsShow[At(s)].next_program) {
+    seen[At(s)] = true;
+    order.push_back(s);
+  }
+  return order;
+}
+
+}  // namespace tuneflash

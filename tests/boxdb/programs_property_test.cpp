@@ -1,0 +1,195 @@
+// Thousands of random adds and deletes against a model of what must hold:
+// the list and its counters, favourite groups compacted, provider groups
+// counted and freed at 0, CA group counts, and system block references
+// cleared exactly for the programs deleted.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <vector>
+
+#include "boxdb/field_tables.h"
+#include "boxdb/programs.h"
+#include "boxdb/system_sector.h"
+#include "fixtures.h"
+
+namespace tuneflash {
+namespace {
+
+constexpr int kProviders = 10;
+constexpr int kCasGroups = 4;
+constexpr int kTps = 30;
+
+struct Model {
+  std::map<Slot, PROGRAM_INFO_SHOW_T> programs;
+  std::array<std::vector<Slot>, kFavGroupCapacity> favs;
+  std::array<int, kProviders> providerCounts{};
+  std::array<bool, kProviders> providerEverUsed{};
+  std::array<int, kCasGroups> casCounts{};
+  std::array<Slot, kProgramRefCount> refs{};
+};
+
+std::uint16_t CasKey(int group) {
+  return static_cast<std::uint16_t>(0x0100 + group);
+}
+
+template <typename Record, typename Show>
+void SetGroupCount(Record& record, Show& show, int key, int count) {
+  show.key = static_cast<std::int16_t>(key);
+  show.count = static_cast<std::int16_t>(count);
+  EncodeBitFields(record.bytes, kGroupFields, std::array<std::int64_t, 3>{0, key, count});
+}
+
+void SetRef(BoxDatabase& db, std::size_t ref, Slot program) {
+  PutLe16(db.systemBlock.bytes, 40 + 2 * ref, static_cast<std::uint16_t>(program));
+  PutLe16(db.systemBlock.bytes, 56 + 2 * ref, 5);
+  db.systemBlockShow = DecodeSystemBlock(db.systemBlock);
+}
+
+class ProgramsProperty : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db = testing::ResetDb();
+    for (int c = 0; c < kCasGroups; ++c) {
+      SetGroupCount(db->casGroups[static_cast<std::size_t>(c)],
+                    db->casGroupsShow[static_cast<std::size_t>(c)], CasKey(c), 0);
+    }
+    model.refs.fill(kNoSlot);
+    for (std::size_t r = 0; r < kProgramRefCount; ++r) SetRef(*db, r, kNoSlot);
+  }
+
+  void AddOne() {
+    auto p = testing::MakeProgram(static_cast<int>(rng() % kTps), static_cast<std::uint8_t>(rng() % 4));
+    p.provider_index = static_cast<std::int16_t>(static_cast<int>(rng() % (kProviders + 1)) - 1);
+    p.ca_count = static_cast<std::uint8_t>(rng() % 3);
+    for (std::size_t k = 0; k < p.ca_count; ++k) p.ca_ids[k] = CasKey(static_cast<int>(rng() % kCasGroups));
+    const Slot slot = testing::Add(*db, p);
+    if (p.service_type == 2) {
+      ASSERT_EQ(slot, kNoSlot);
+      return;
+    }
+    if (slot == kNoSlot) return;  // the transponder is full
+    model.programs[slot] = p;
+    // What the box does when it files a program into its groups.
+    if (p.provider_index >= 0) {
+      const auto g = static_cast<std::size_t>(p.provider_index);
+      model.providerEverUsed[g] = true;
+      SetGroupCount(db->providerGroups[g], db->providerGroupsShow[g], 50 + p.provider_index,
+                    ++model.providerCounts[g]);
+    }
+    for (std::size_t k = 0; k < p.ca_count; ++k) {
+      const auto g = static_cast<std::size_t>(p.ca_ids[k] - CasKey(0));
+      SetGroupCount(db->casGroups[g], db->casGroupsShow[g], p.ca_ids[k], ++model.casCounts[g]);
+    }
+    const auto fav = static_cast<std::size_t>(rng() % kFavGroupCapacity);
+    if (rng() % 3 == 0 && model.favs[fav].size() < kFavGroupMembers) {
+      auto& show = db->favGroupsShow[fav];
+      MutableByteSpan bytes(db->favGroups[fav].bytes);
+      PutLe16(bytes, 18 + 2 * static_cast<std::size_t>(show.count), static_cast<std::uint16_t>(slot));
+      show.programs[static_cast<std::size_t>(show.count)] = slot;
+      PutLe16(bytes, 0, static_cast<std::uint16_t>(++show.count));
+      model.favs[fav].push_back(slot);
+    }
+    if (rng() % 5 == 0) {
+      const auto ref = rng() % kProgramRefCount;
+      SetRef(*db, ref, slot);
+      model.refs[ref] = slot;
+    }
+  }
+
+  void Forget(Slot slot) {
+    const auto& p = model.programs.at(slot);
+    if (p.provider_index >= 0) --model.providerCounts[static_cast<std::size_t>(p.provider_index)];
+    for (std::size_t k = 0; k < p.ca_count; ++k)
+      --model.casCounts[static_cast<std::size_t>(p.ca_ids[k] - CasKey(0))];
+    for (auto& fav : model.favs) std::erase(fav, slot);
+    for (auto& ref : model.refs) {
+      if (ref == slot) {
+        ref = kNoSlot;
+        expectChanged = true;
+      }
+    }
+    model.programs.erase(slot);
+  }
+
+  void DeleteOne() {
+    if (model.programs.empty()) return;
+    auto it = model.programs.begin();
+    std::advance(it, static_cast<long>(rng() % model.programs.size()));
+    const Slot slot = it->first;
+    Forget(slot);
+    DeleteProgram(*db, slot);
+  }
+
+  void DeleteTp() {
+    const auto tp = static_cast<int>(rng() % kTps);
+    std::vector<Slot> gone;
+    for (const auto& [slot, p] : model.programs) {
+      if (p.tp_index == tp) gone.push_back(slot);
+    }
+    for (const Slot slot : gone) Forget(slot);
+    DeleteProgramsOfTp(*db, tp);
+  }
+
+  void ExpectModel() {
+    testing::ExpectListConsistent(*db);
+    ASSERT_EQ(static_cast<std::size_t>(db->programHeader.program_count), model.programs.size());
+    for (const auto& [slot, p] : model.programs) ASSERT_TRUE(IsProgramUsed(*db, slot));
+    for (std::size_t g = 0; g < kFavGroupCapacity; ++g) {
+      const auto& show = db->favGroupsShow[g];
+      const auto& box = db->favGroups[g].bytes;
+      ASSERT_EQ(static_cast<std::size_t>(show.count), model.favs[g].size());
+      ASSERT_EQ(GetLe16(box, 0), model.favs[g].size());
+      for (std::size_t j = 0; j < kFavGroupMembers; ++j) {
+        const Slot expected = j < model.favs[g].size() ? model.favs[g][j] : kNoSlot;
+        ASSERT_EQ(show.programs[j], expected);
+        ASSERT_EQ(static_cast<Slot>(GetLe16(box, 18 + 2 * j)), expected);
+      }
+    }
+    for (std::size_t g = 0; g < kProviders; ++g) {
+      ASSERT_EQ(ProviderGroupCount(*db, static_cast<int>(g)), model.providerCounts[g]);
+      ASSERT_EQ(DecodeBitField(db->providerGroups[g].bytes, kGroupFields[group_bits::kCount]),
+                static_cast<std::uint32_t>(model.providerCounts[g]));
+      if (model.providerCounts[g] == 0 && model.providerEverUsed[g]) {
+        ASSERT_EQ(db->providerGroupsShow[g].key, -1);
+        ASSERT_EQ(GetLe32(db->providerGroups[g].bytes, 0), 0x0000FFFEu);
+      }
+    }
+    for (std::size_t g = 0; g < kCasGroups; ++g) {
+      ASSERT_EQ(CasGroupCount(*db, static_cast<int>(g)), model.casCounts[g]);
+      ASSERT_EQ(db->casGroupsShow[g].key, CasKey(static_cast<int>(g)));
+    }
+    for (std::size_t r = 0; r < kProgramRefCount; ++r) {
+      ASSERT_EQ(db->systemBlockShow.box_info.ref_program[r], model.refs[r]);
+      ASSERT_EQ(static_cast<Slot>(GetLe16(db->systemBlock.bytes, 40 + 2 * r)), model.refs[r]);
+    }
+    ASSERT_EQ(SystemBlockChanged(*db), expectChanged);
+  }
+
+  std::unique_ptr<BoxDatabase> db;
+  Model model;
+  std::mt19937 rng{12345};
+  bool expectChanged = false;
+};
+
+TEST_F(ProgramsProperty, RandomAddsAndDeletesKeepEveryInvariant) {
+  for (int op = 0; op < 6000; ++op) {
+    const auto dice = rng() % 100;
+    if (dice < 52) {
+      AddOne();
+    } else if (dice < 97) {
+      DeleteOne();
+    } else {
+      DeleteTp();
+    }
+    ASSERT_NO_FATAL_FAILURE(testing::ExpectListConsistent(*db)) << "after operation " << op;
+    if (op % 20 == 0) {
+      ASSERT_NO_FATAL_FAILURE(ExpectModel()) << "after operation " << op;
+    }
+  }
+  ExpectModel();
+  EXPECT_TRUE(SystemBlockChanged(*db));
+}
+
+}  // namespace
+}  // namespace tuneflash
