@@ -18,14 +18,14 @@ std::size_t At(Slot slot) {
   return static_cast<std::size_t>(slot);
 }
 
-PROGRAM_INFO_SHOW_T* ShowOf(BoxDatabase& db, Slot slot) {
-  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
-}
-const PROGRAM_INFO_SHOW_T* ShowOf(const BoxDatabase& db, Slot slot) {
-  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
-}
-
 using Show = PROGRAM_INFO_SHOW_T;
+
+Show* ShowOf(BoxDatabase& db, Slot slot) {
+  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
+}
+const Show* ShowOf(const BoxDatabase& db, Slot slot) {
+  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
+}
 
 // One show-form field of a slot; `absent` for a slot outside the table.
 template <typename T>
@@ -51,8 +51,8 @@ void SetNextProgram(BoxDatabase& db, Slot slot, Slot next) {
 }
 
 // A group's member count (bits 31..16 of its word) in both forms.
-template <typename Record, typename Show>
-void SetGroupCount(Record& record, Show& show, int count) {
+template <typename Record, typename GroupShow>
+void SetGroupCount(Record& record, GroupShow& show, int count) {
   show.count = static_cast<std::int16_t>(count);
   EncodeBitField(record.bytes, kGroupFields[group_bits::kCount], static_cast<std::uint16_t>(count));
 }
@@ -128,8 +128,9 @@ void CountProgramChange(BoxDatabase& db, std::uint8_t type) {
 }
 
 int CountProgramsOnTp(const BoxDatabase& db, int tp) {
+  // Free slots do not count: decoded from an image they read tp_index 1023.
   return static_cast<int>(std::count_if(db.programsShow.begin(), db.programsShow.end(),
-                                        [tp](const PROGRAM_INFO_SHOW_T& p) { return p.tp_index == tp; }));
+                                        [tp](const Show& p) { return p.used == 1 && p.tp_index == tp; }));
 }
 
 bool IsProgramUsed(const BoxDatabase& db, Slot slot) {

@@ -33,7 +33,7 @@ void SetProgramEnds(BoxDatabase& db, Slot first, Slot last);
 // 1 radio, 2 data) + 1; in Deleting the same with - 1; types above 2 change
 // only program_count.
 void CountProgramChange(BoxDatabase& db, std::uint8_t type);
-// Number of slots, free ones included, whose show-form tp_index is `tp`.
+// Number of programs in use whose show-form tp_index is `tp`.
 int CountProgramsOnTp(const BoxDatabase& db, int tp);
 
 // Show-form fields of one slot. The setters change the show form only; the

@@ -266,5 +266,17 @@ TEST(Programs, AccessorsIgnoreSlotsOutsideTheTable) {
   EXPECT_EQ(db->programsShow[3].pid_2_text, "0160");
 }
 
+TEST(Programs, TransponderSlot1023TakesProgramsAfterADecode) {
+  // Free program slots of a decoded image read tp_index 1023 under the limit rule;
+  // they are not programs on transponder 1023.
+  auto db = testing::ResetDb();
+  auto decoded = std::make_unique<BoxDatabase>();
+  DecodeDatabaseImage(*decoded, EncodeDatabaseImage(*db));
+  ASSERT_EQ(decoded->programsShow[5].tp_index, 1023);
+  EXPECT_EQ(CountProgramsOnTp(*decoded, 1023), 0);
+  EXPECT_EQ(testing::Add(*decoded, testing::MakeProgram(1023)), 0);
+  EXPECT_EQ(CountProgramsOnTp(*decoded, 1023), 1);
+}
+
 }  // namespace
 }  // namespace tuneflash

@@ -141,6 +141,20 @@ TEST(SystemSector, DeletingAProgramClearsItsReferences) {
   EXPECT_EQ(db->systemBlockShow.box_info.ref_program[0], 10);
 }
 
+TEST(SystemSector, WithoutAValidCopyDeletingProgramZeroChangesNothing) {
+  // The show form still holds its zero start values (every reference names
+  // program 0); the erased block that would be written names no program.
+  auto db = std::make_unique<BoxDatabase>();
+  ResetDatabase(*db);
+  ASSERT_FALSE(DecodeSystemSector(*db, ErasedSector()));
+  ASSERT_EQ(db->systemBlockShow.box_info.ref_program[0], 0);
+  ASSERT_EQ(testing::Add(*db, testing::MakeProgram(1)), 0);
+  DeleteProgram(*db, 0);
+  EXPECT_FALSE(SystemBlockChanged(*db));
+  EXPECT_TRUE(std::all_of(db->systemBlock.bytes.begin(), db->systemBlock.bytes.end(),
+                          [](std::uint8_t b) { return b == 0xFF; }));
+}
+
 TEST(SystemSector, ShowFormFieldsSitWhereTheLayoutSays) {
   SYSTEM_DATA_BASE_T block;
   PutLe32(block.bytes, 0, (100u << 25) | (1u << 3));
