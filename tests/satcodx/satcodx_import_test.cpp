@@ -85,28 +85,27 @@ TEST_F(SatcoDxImportTest, ReplacesTheSatellitesTranspondersAndPrograms) {
   other.position = "0282";
   SdxLineSpec unknown = Line("011000000", "Nowhere");
   unknown.position = "0999";
-  const auto list =
-      List("astra.sdx",
-           SdxFile({SdxLine(Line("011778000", "First")), SdxLine(Line("012000000", "Second")),
-                    SdxLine(Line("011778500", "Third")),  // same MHz: same transponder
-                    SdxLine(Line("010900000", "Data", 'D')), SdxLine(Line("010950000", "Other", '_', '2')),
-                    SdxLine(other), SdxLine(unknown)}));
+  const auto list = List(
+      "astra.sdx", SdxFile({SdxLine(Line("011778000", "First")), SdxLine(Line("012000000", "Second")),
+                            SdxLine(Line("011778500", "Third")),  // same MHz: same transponder
+                            SdxLine(Line("010900000", "Data", 'D')),
+                            SdxLine(Line("010950000", "Misc", '_', '2')), SdxLine(other), SdxLine(unknown)}));
   ASSERT_TRUE(Import({list}));
   EXPECT_EQ(observer.statuses.back(), "File saving, please wait...");
 
   ASSERT_TRUE(DldToDatabase(work, *db, conversion)) << conversion.failure;
   EXPECT_EQ(TpsOf(*db, 0), (std::vector<std::string>{"11778/0", "12000/0", "10900/0", "10950/1"}));
-  EXPECT_EQ(ProgramNamesOfSat(*db, 0), (std::vector<std::string>{"First", "Second", "Third", "Other"}));
+  EXPECT_EQ(ProgramNamesOfSat(*db, 0), (std::vector<std::string>{"First", "Second", "Third", "Misc"}));
   // The other satellites keep their transponders; 28.2 gains one, nothing else is added.
   EXPECT_EQ(GetSatTpCount(*db, 1), 3);
   EXPECT_EQ(GetSatTpCount(*db, 2), 4);
   EXPECT_EQ(ProgramNamesOfSat(*db, 1).size(), 6u);
   EXPECT_EQ(ProgramCount(*db), 6 + 7 + 4);
   EXPECT_EQ(GetTpCount(*db), 3 + 4 + 4);
-  // The "_" line is a program of type 3 in the box form (bits 2..1 of its first word).
+  // The "_" line (Misc) is a program of type 3 in the box form (bits 2..1 of its first word).
   for (const Slot s : ProgramListOrder(*db)) {
     const auto& program = db->programs[static_cast<std::size_t>(s)];
-    if (db->programsShow[static_cast<std::size_t>(s)].name == "Other") {
+    if (db->programsShow[static_cast<std::size_t>(s)].name == "Misc") {
       EXPECT_EQ((GetLe32(program.bytes, 4) >> 1) & 3u, 3u);
     }
   }
