@@ -12,7 +12,9 @@
 namespace tuneflash::cli {
 namespace {
 
-const char* Mark(bool ok) { return ok ? "ok" : "FAIL"; }
+const char* Mark(bool ok) {
+  return ok ? "ok" : "FAIL";
+}
 
 std::string Hex(std::size_t value) {
   char text[32];
@@ -49,8 +51,8 @@ int RunInfo(const std::string& path) {
   if (report.header) {
     PrintIdentity(*report.header);
     const auto total = report.header->iTotalSize;
-    std::cout << "Total size:        " << total << (total == file.size() ? " (matches the file)" : " (file differs)")
-              << "\n";
+    std::cout << "Total size:        " << total
+              << (total == file.size() ? " (matches the file)" : " (file differs)") << "\n";
   }
   if (!report.partitions.empty()) {
     std::printf("%3s  %-10s  %4s  %8s  %8s  %-6s  %-4s  %-6s  %s\n", "#", "address", "attr", "raw", "packed",
@@ -61,8 +63,9 @@ int RunInfo(const std::string& path) {
         continue;
       }
       std::printf("%3d  0x%08X  %4d  %8u  %8u  %-6s  %-4s  %-6s  %s\n", p.index, p.record.uiAddress,
-                  p.record.ucAttribute, p.record.uiRawSize, p.record.uiPackedSize, Mark(p.recordOk), Mark(p.dataOk),
-                  p.dataOk ? Mark(p.decompressOk) : "-", p.decompressOk ? Mark(p.rawCrcOk) : "-");
+                  p.record.ucAttribute, p.record.uiRawSize, p.record.uiPackedSize, Mark(p.recordOk),
+                  Mark(p.dataOk), p.dataOk ? Mark(p.decompressOk) : "-",
+                  p.decompressOk ? Mark(p.rawCrcOk) : "-");
     }
   }
   std::fflush(stdout);

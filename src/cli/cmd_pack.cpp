@@ -114,7 +114,8 @@ int RunUnpack(const std::string& path, const std::string& directory) {
 void AddPackCommands(CLI::App& app, CliContext& context) {
   auto options = std::make_shared<PackOptions>();
   auto* pack = app.add_subcommand("pack", "Build a download file of a partition set from raw images");
-  pack->add_option("--set", options->set, "Partition set: data, default, key, loader, app or all")->required();
+  pack->add_option("--set", options->set, "Partition set: data, default, key, loader, app or all")
+      ->required();
   pack->add_option("-o,--output", options->output, "Download file to write")->required();
   pack->add_option("images", options->images, "One raw image per partition, in partition order")->required();
   pack->add_option("--ident", options->ident, "Ident for nocheck (0 or 1)")

@@ -27,7 +27,8 @@ int RunSetIdent(const std::string& path, const std::string& value) {
       std::cerr << "tuneflash-cli: '" << path << "': cannot be opened for writing; nothing written\n";
       return kExitUsage;
     case HeaderWrite::NotLoadedFromFile:
-      std::cerr << "tuneflash-cli: '" << path << "': the header was not loaded from this file; nothing written\n";
+      std::cerr << "tuneflash-cli: '" << path
+                << "': the header was not loaded from this file; nothing written\n";
       return kExitFailed;
   }
   return kExitFailed;

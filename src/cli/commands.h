@@ -19,5 +19,8 @@ struct CliContext {
 void AddInfoCommand(CLI::App& app, CliContext& context);
 void AddSetIdentCommand(CLI::App& app, CliContext& context);
 void AddPackCommands(CLI::App& app, CliContext& context);
+void AddChannelsCommand(CLI::App& app, CliContext& context);
+void AddMergeSatcoDxCommand(CLI::App& app, CliContext& context);
+void AddSampleDataCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tuneflash::cli

@@ -14,9 +14,6 @@
 
 namespace tuneflash {
 
-// The work download file in the work directory.
-inline constexpr const char* kSatcoDxWorkFileName = "SatcoDX_FileName.dld";
-
 struct SatcoDxDownloadOptions {
   LinkTiming timing;
   // The two pauses of the sequence (2000 ms after a failed upload, 1000 ms

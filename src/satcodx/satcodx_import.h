@@ -28,6 +28,9 @@ struct SatcoDxSession {
 // than 3999 programs in use.
 bool DatabaseHasRoom(const BoxDatabase& db);
 
+// The work download file of a SatcoDX run, in the work directory.
+inline constexpr const char* kSatcoDxWorkFileName = "SatcoDX_FileName.dld";
+
 // The texts of the import.
 inline constexpr const char* kDbaseIsFull = "Dbase is full!";
 inline constexpr const char* kFileSaving = "File saving, please wait...";

@@ -1,127 +1,38 @@
-// Data download files as a box would hand them over: satellites at given
-// positions, transponders and programs on them, a system sector with a valid
-// system block, and the packed database in slot 1 or 2.
+// Data download files as a box would hand them over, for the tests: the
+// sample database of the library with satellites at given positions.
 #pragma once
 
 #include <memory>
-#include <random>
-#include <string>
 #include <vector>
 
-#include "boxdb/database_image.h"
-#include "boxdb/image_layout.h"
-#include "boxdb/programs.h"
-#include "boxdb/transponders.h"
-#include "dld/crc32.h"
-#include "dld/data_image.h"
+#include "satcodx/sample_database.h"
 
 namespace tuneflash::testing {
 
 inline std::unique_ptr<BoxDatabase> FreshDb() {
-  auto db = std::make_unique<BoxDatabase>();
-  ResetDatabase(*db);
-  return db;
+  return SampleDatabase({});
 }
 
-// Puts satellite `slot` at `longitude` (tenths of a degree) with `name`.
-inline void PlaceSatellite(BoxDatabase& db, std::size_t slot, int longitude, const std::string& name) {
-  auto& bytes = db.satellites[slot].bytes;
-  PutLe32(bytes, 0, (static_cast<std::uint32_t>(longitude) << 19) | (1u << 17));
-  PutLe32(bytes, 4, (9750u << 16) | 1u);
-  for (std::size_t i = 8; i < 27; ++i)
-    bytes[i] = i - 8 < name.size() ? static_cast<std::uint8_t>(name[i - 8]) : 0;
-}
-
-// Adds a transponder and `programs` programs on it, as a box would list them.
-inline Slot AddChannelGroup(BoxDatabase& db, std::uint8_t sat, int frequency, int programs, int firstSid) {
-  Slot tp = kNoSlot;
-  {
-    ScopedEditMode adding(db, EditMode::Adding);
-    SAT_TRANSPONDER_INFO_SHOW_T t;
-    t.used = 1;
-    t.sat_index = sat;
-    t.tp_number = static_cast<std::uint8_t>(GetSatTpCount(db, sat) + 1);
-    t.polarisation = 0;
-    t.fec = 3;
-    t.frequency_text = std::to_string(frequency);
-    t.symbol_rate_text = "27500";
-    AddTp(db, t, tp);
-  }
-  for (int i = 0; i < programs; ++i) {
-    PROGRAM_INFO_SHOW_T p;
-    p.used = 1;
-    p.tp_source = 1;
-    p.tp_index = tp;
-    p.language = {'e', 'n', 'g'};
-    p.service_id = static_cast<std::int16_t>(firstSid + i);
-    p.service_id_text = "0X10";
-    p.pid_1_text = "100";
-    p.pid_2_text = "101";
-    p.pid_2_type = 4;
-    p.pid_3_text = "102";
-    p.pid_4_text = "8191";
-    p.sat_index = sat;
-    p.provider_index = -1;
-    p.name = "Old " + std::to_string(frequency) + "/" + std::to_string(i);
-    ScopedEditMode adding(db, EditMode::Adding);
-    AddProgram(db, p);
-  }
-  return tp;
-}
-
-// A database with satellites at `positions` (slot order) and a few channels on each.
 inline std::unique_ptr<BoxDatabase> StockDatabase(const std::vector<int>& positions) {
-  auto db = FreshDb();
-  for (std::size_t s = 0; s < positions.size(); ++s) {
-    PlaceSatellite(*db, s, positions[s], "Sat " + std::to_string(positions[s]));
-  }
-  for (std::size_t s = 0; s < positions.size(); ++s) {
-    for (int t = 0; t < 3; ++t) {
-      AddChannelGroup(*db, static_cast<std::uint8_t>(s), 10700 + 100 * t + static_cast<int>(s), 2,
-                      100 * static_cast<int>(s) + 10 * t);
-    }
-  }
-  return db;
-}
-
-// A valid system block (both check values right) with noise elsewhere.
-inline Bytes SystemSector(std::uint32_t seed) {
-  Bytes sector(kSystemSectorSize, 0xFF);
-  std::mt19937 rng(seed);
-  for (std::size_t i = 0; i < 100; ++i) sector[i] = static_cast<std::uint8_t>(rng());
-  Bytes block(kSystemBlockSize);
-  for (auto& b : block) b = static_cast<std::uint8_t>(rng());
-  for (std::size_t s = 0; s < 8; ++s) PutLe16(block, 40 + 2 * s, 0xFFFF);
-  PutLe32(block, 240, CalcCrc32(ByteSpan(block).first(240)));
-  PutLe32(block, 252, CalcCrc32(ByteSpan(block).subspan(244, 8)));
-  // The box writes its copies upward; the valid one here stands in the third slot.
-  std::copy(block.begin(), block.end(),
-            sector.begin() + static_cast<std::ptrdiff_t>(3 * kLowestSystemBlockSlot));
-  return sector;
+  std::vector<SampleSatellite> satellites;
+  for (const int p : positions) satellites.push_back({p, "Sat " + std::to_string(p)});
+  return SampleDatabase(satellites);
 }
 
 inline FILE_DOWNLOAD_HEADER_T BoxIdentity() {
-  FILE_DOWNLOAD_HEADER_T header;
-  header.ucIdent = 0;
-  SetFieldText(header.acManufacture, "BOXMAKER");
-  SetFieldText(header.acHardwareModule, "HW-7");
-  SetFieldText(header.acHardwareVersion, "1.1");
-  SetFieldText(header.acSoftwareModule, "SW-7");
-  SetFieldText(header.acSoftwareVersion, "2.4");
-  header.aucReserved2 = {1, 2, 3, 4, 5, 6, 7, 8};
-  return header;
+  return SampleIdentity();
 }
 
-// The Data download file of `db`, its database in `slot`.
-inline Bytes DataFileOf(const BoxDatabase& db, int slot, std::uint32_t seed = 5) {
-  Bytes image = PackDatabase(EncodeDatabaseImage(db), slot);
-  WriteBlockTable(image, slot);
-  SlotHeader header{};
-  for (std::size_t i = 0; i < header.size(); ++i) header[i] = static_cast<std::uint8_t>(0xA0 + i);
-  WriteSlotHeader(image, slot, header);
-  const Bytes sector = SystemSector(seed);
-  std::copy(sector.begin(), sector.end(), image.begin());
-  return ImageToDld(image, BoxIdentity(), kDataPartitionCount);
+inline Bytes DataFileOf(const BoxDatabase& db, int slot) {
+  return SampleDataFile(db, slot, SampleIdentity());
+}
+
+inline void PlaceSatellite(BoxDatabase& db, std::size_t slot, int longitude, const std::string& name) {
+  tuneflash::PlaceSatellite(db, slot, longitude, name);
+}
+
+inline Slot AddChannelGroup(BoxDatabase& db, std::uint8_t sat, int frequency, int programs, int firstSid) {
+  return AddSampleTransponder(db, sat, frequency, programs, firstSid);
 }
 
 }  // namespace tuneflash::testing
