@@ -3,6 +3,7 @@
 // order; nothing else reaches a person from the core.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace tuneflash {
@@ -24,6 +25,9 @@ class RunObserver {
   virtual void StepProgress(int max, int step) = 0;
   // Processes pending user events (Reset, Close) so they can stop a run.
   virtual void Pump() = 0;
+  // Data bytes of one acknowledged data block (sent or received); lets a
+  // front end show a transfer rate. Optional.
+  virtual void AddTransferredBytes(std::size_t count) { (void)count; }
 };
 
 }  // namespace tuneflash

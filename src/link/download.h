@@ -1,0 +1,30 @@
+// The download to a box that has just said hello: the header record and its
+// verdict, every partition record and data record in acknowledged blocks,
+// then one erase result and one program result per partition.
+#pragma once
+
+#include <filesystem>
+
+#include "link/com_port.h"
+#include "link/link_waits.h"
+#include "link/run_observer.h"
+
+namespace tuneflash {
+
+struct DownloadOptions {
+  // "Connect Success!" opens the sequence; the SatcoDX run leaves it out.
+  bool showConnectSuccess = true;
+  LinkTiming timing;
+};
+
+// Sends `file` (`partitionCount` partitions, the header's byte 52) to the box.
+// True when the box reported programming success for every partition. Reports
+// every step through `observer`; failures show "Verify failed!",
+// "Transfer failed!", "Erase flash failed!" or "Program flash failed!".
+// Closing the port ends the sequence at its next poll with the failure text
+// of the running step. A file that cannot be opened for reading and writing
+// fails the header check.
+bool DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file, int partitionCount,
+                  const DownloadOptions& options = {});
+
+}  // namespace tuneflash

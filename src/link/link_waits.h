@@ -1,0 +1,59 @@
+// The link's primitives: reply bytes and status frames out, and the polling
+// waits for a reply byte, a status frame and the box's hello. Every wait
+// pumps the observer before each poll and ends at once when the port has been
+// closed; after a missed poll it waits on the port for up to one poll period.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+#include "link/com_port.h"
+#include "link/run_observer.h"
+
+namespace tuneflash {
+
+// Poll limits and poll periods. The defaults are the product's; tests shrink
+// the limited waits so that a silent box costs them milliseconds, not minutes.
+struct LinkTiming {
+  int replyPolls = 5000;   // a reply byte (WaitReply)
+  int recordPolls = 1001;  // a header or partition record from the box
+  int blockPolls = 501;    // a data block from the box
+  // Longest wait after a missed poll of a limited wait.
+  std::chrono::microseconds pollPeriod{1000};
+  // Longest wait after a missed poll of the waits without a limit (the hello
+  // and the status frames); arriving bytes end it at once. The observer is
+  // pumped between two such waits, so this bounds how long a click waits.
+  std::chrono::microseconds idlePollPeriod{20000};
+};
+
+// The reply bytes; the result is true when the write failed (callers ignore it).
+bool SendAck(ComPort& port);
+bool SendNak(ComPort& port);
+
+// Writes the status frame of `status`; true when the write did not take all
+// 4 bytes (or the status has no frame).
+bool SendStatusFrame(ComPort& port, int status);
+
+// Up to `polls` polls for one byte. 0x06, 0x15 or 0x02 ends the wait and is
+// returned; any other byte is dropped. 0 when none came or the port closed.
+std::uint8_t WaitReply(ComPort& port, RunObserver& observer, int polls, const LinkTiming& timing = {});
+
+// Polls without a limit for 4 bytes starting with 0x02 and returns their
+// status index (-1 for a code without one). Other 4-byte arrivals are
+// dropped. -1 when the port is closed.
+int WaitStatusFrame(ComPort& port, RunObserver& observer, const LinkTiming& timing = {});
+
+// Waits without a limit for the first status frame: true when it is the
+// box's hello. Closing the port ends it with false.
+bool ConnectBox(ComPort& port, RunObserver& observer, const LinkTiming& timing = {});
+
+enum class PollResult { Read, Missed, Closed };
+
+// The wait of the records and blocks the box sends: up to `polls` polls (no
+// limit when negative), each a pump, a test of the port and a read of exactly
+// dest.size() bytes, kept only when its first byte is `first`.
+PollResult PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest,
+                        std::optional<std::uint8_t> first, int polls, std::chrono::microseconds period);
+
+}  // namespace tuneflash
