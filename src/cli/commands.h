@@ -25,5 +25,6 @@ void AddPortsCommand(CLI::App& app, CliContext& context);
 void AddChannelsCommand(CLI::App& app, CliContext& context);
 void AddMergeSatcoDxCommand(CLI::App& app, CliContext& context);
 void AddSampleDataCommand(CLI::App& app, CliContext& context);
+void AddSatcoDxCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tuneflash::cli

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   AddChannelsCommand(app, context);
   AddMergeSatcoDxCommand(app, context);
   AddSampleDataCommand(app, context);
+  AddSatcoDxCommand(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

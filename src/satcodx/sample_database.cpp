@@ -10,6 +10,7 @@
 #include "boxdb/transponders.h"
 #include "dld/crc32.h"
 #include "dld/data_image.h"
+#include "dld/partition_sets.h"
 
 namespace tuneflash {
 
@@ -111,6 +112,14 @@ Bytes SampleDataFile(const BoxDatabase& db, int slot, const FILE_DOWNLOAD_HEADER
   const Bytes sector = SampleSystemSector(5);
   std::copy(sector.begin(), sector.end(), image.begin());
   return ImageToDld(image, identity, kDataPartitionCount);
+}
+
+Bytes SampleFlashImage(ByteSpan dataFile) {
+  constexpr std::size_t kFlashSize = 0x200000;
+  const DldImage data = DldToImage(dataFile, kDataPartitionCount);
+  Bytes flash(kFlashSize, 0xFF);
+  std::copy(data.image.begin(), data.image.end(), flash.begin() + (kDataImageBase - kFlashBase));
+  return flash;
 }
 
 }  // namespace tuneflash

@@ -41,4 +41,8 @@ FILE_DOWNLOAD_HEADER_T SampleIdentity();
 // block table and a slot header, the sample system sector, `identity`.
 Bytes SampleDataFile(const BoxDatabase& db, int slot, const FILE_DOWNLOAD_HEADER_T& identity);
 
+// The box's 2 MiB flash from 0x40000000, erased but for the Data set that
+// `dataFile` carries (a raw image for the simulated box's flash model).
+Bytes SampleFlashImage(ByteSpan dataFile);
+
 }  // namespace tuneflash

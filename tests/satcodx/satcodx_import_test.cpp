@@ -9,8 +9,8 @@
 #include "dld/file_io.h"
 #include "dld/int_text.h"
 #include "dld/record_reader.h"
+#include "link/recording_observer.h"
 #include "sdx_lines.h"
-#include "status_recorder.h"
 #include "support/temp_dir.h"
 
 namespace tuneflash {
@@ -74,7 +74,7 @@ class SatcoDxImportTest : public ::testing::Test {
   testing::TempDir dir;
   std::filesystem::path work = dir / "SatcoDX_FileName.dld";
   ConversionState conversion;
-  testing::StatusRecorder observer;
+  testing::RecordingObserver observer;
   std::unique_ptr<BoxDatabase> stock;
   std::unique_ptr<BoxDatabase> db = testing::FreshDb();
   Bytes original;
@@ -91,7 +91,7 @@ TEST_F(SatcoDxImportTest, ReplacesTheSatellitesTranspondersAndPrograms) {
                             SdxLine(Line("010900000", "Data", 'D')),
                             SdxLine(Line("010950000", "Misc", '_', '2')), SdxLine(other), SdxLine(unknown)}));
   ASSERT_TRUE(Import({list}));
-  EXPECT_EQ(observer.statuses.back(), "File saving, please wait...");
+  EXPECT_EQ(observer.Only("status").back(), "File saving, please wait...");
 
   ASSERT_TRUE(DldToDatabase(work, *db, conversion)) << conversion.failure;
   EXPECT_EQ(TpsOf(*db, 0), (std::vector<std::string>{"11778/0", "12000/0", "10900/0", "10950/1"}));
@@ -147,10 +147,10 @@ TEST_F(SatcoDxImportTest, UnknownSatelliteIsReportedAndNothingSaved) {
   spec.position = "0005";
   spec.satName = "ABC";
   ASSERT_FALSE(Import({List("x.sdx", SdxFile({SdxLine(spec)}))}));
-  ASSERT_GE(observer.statuses.size(), 2u);
-  EXPECT_EQ(observer.statuses[observer.statuses.size() - 2],
-            "Name: ABC               [   0.5 ] not existing!");
-  EXPECT_EQ(observer.statuses.back(), "File saving, please wait...");
+  const auto statuses = observer.Only("status");
+  ASSERT_GE(statuses.size(), 2u);
+  EXPECT_EQ(statuses[statuses.size() - 2], "Name: ABC               [   0.5 ] not existing!");
+  EXPECT_EQ(observer.Only("status").back(), "File saving, please wait...");
   EXPECT_EQ(ReadWholeFile(work), original);
 }
 
@@ -177,7 +177,7 @@ TEST_F(SatcoDxImportTest, FullDatabaseSavesNothing) {
   }
   const auto earlier = List("ok.sdx", SdxFile({SdxLine(Line("011778000", "A"))}));
   EXPECT_FALSE(Import({earlier, List("full.sdx", file)}));
-  EXPECT_EQ(observer.statuses.back(), "Dbase is full!");
+  EXPECT_EQ(observer.Only("status").back(), "Dbase is full!");
   EXPECT_EQ(ReadWholeFile(work), fullFile);
 }
 

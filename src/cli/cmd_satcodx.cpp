@@ -1,0 +1,73 @@
+// `satcodx --port PORT LIST.sdx...`: the SatcoDX download with a box: read its
+// Data set, merge the lists into its channel database, download the result.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/port_session.h"
+#include "dld/work_dir.h"
+#include "satcodx/satcodx_download.h"
+
+namespace tuneflash::cli {
+namespace {
+
+struct SatcoDxCommand {
+  PortOptions port;
+  std::vector<std::string> lists;
+  std::string workdir;
+};
+
+int RunSatcoDx(const SatcoDxCommand& o) {
+  std::vector<std::filesystem::path> lists;
+  for (const auto& list : o.lists) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(list, ec)) {
+      std::cerr << "tuneflash-cli: '" << list << "' does not exist or is not a file\n";
+      return kExitUsage;
+    }
+    lists.emplace_back(list);
+  }
+  std::filesystem::path workFile;
+  try {
+    const auto dir = o.workdir.empty() ? DefaultWorkDirectory() : std::filesystem::path(o.workdir);
+    std::filesystem::create_directories(dir);
+    workFile = dir / kSatcoDxWorkFileName;
+  } catch (const std::exception& e) {
+    std::cerr << "tuneflash-cli: " << e.what() << "\n";
+    return kExitUsage;
+  }
+
+  PortSession session(o.port);
+  if (const auto failed = session.Open()) return *failed;
+  auto db = std::make_unique<BoxDatabase>();
+  ConversionState conversion;
+  conversion.workDirectory = workFile.parent_path();
+  DownloadHeaderState header;
+  SatcoDxSession satcodx{*db, conversion, session.observer(), {}, {}};
+  try {
+    return session.RunLoop([&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx); },
+                           StartLoopOptions{});
+  } catch (const std::exception& e) {
+    // A list that does not convert or cannot be read ends the whole operation.
+    session.observer().Finish();
+    std::cerr << "tuneflash-cli: " << e.what() << "\n";
+    return kExitFailed;
+  }
+}
+
+}  // namespace
+
+void AddSatcoDxCommand(CLI::App& app, CliContext& context) {
+  auto o = std::make_shared<SatcoDxCommand>();
+  auto* cmd = app.add_subcommand(
+      "satcodx", "Merge SatcoDX lists into the channel database of the box on PORT and download it");
+  AddPortOptions(*cmd, o->port);
+  cmd->add_option("lists", o->lists, "SatcoDX lists (.sdx), imported in order")->required();
+  cmd->add_option("--workdir", o->workdir,
+                  "Directory for the work files (default: the per-user state directory)");
+  cmd->callback([&context, o] { context.exitCode = RunSatcoDx(*o); });
+}
+
+}  // namespace tuneflash::cli
