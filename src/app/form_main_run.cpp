@@ -179,7 +179,8 @@ bool TFormMain::PrepareRun(RunMode mode) {
         return false;
       }
       run_.currentFileName = ToPath(run_.saveDialogFileName);
-      run_.partitionCount = PartitionCountForModeIndex(w_.CB_Upg->currentIndex());
+      run_.modeListIndex = w_.CB_Upg->currentIndex();
+      run_.partitionCount = PartitionCountForModeIndex(run_.modeListIndex);
       return true;
     case RunMode::SatcoDx:
       if (noFile) return StopWithText(kNoSatcoDxFile);
@@ -199,7 +200,7 @@ bool TFormMain::RunSequence(RunMode mode) {
       return DownloadFile(services_.port, *this, run_.currentFileName, run_.partitionCount,
                           DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
     case RunMode::Upload: {
-      const auto set = UploadSetForModeIndex(w_.CB_Upg->currentIndex());
+      const auto set = UploadSetForModeIndex(run_.modeListIndex);
       if (!set) return false;
       return UploadFile(services_.port, *this, header_, run_.currentFileName, *set, services_.timing);
     }

@@ -30,6 +30,8 @@ inline constexpr int kSatcoDxPartitionCount = 8;
 struct RunState {
   std::filesystem::path currentFileName;
   int partitionCount = 0;
+  // The mode list entry the run was started with (an upload picks its set by it).
+  int modeListIndex = 0;
   bool repeatRun = true;
   std::filesystem::path satcoDxWorkFile;
   // The names the Open and Save dialogs hold since they were last chosen.
