@@ -19,5 +19,8 @@ struct CliContext {
 void AddInfoCommand(CLI::App& app, CliContext& context);
 void AddSetIdentCommand(CLI::App& app, CliContext& context);
 void AddPackCommands(CLI::App& app, CliContext& context);
+void AddDownloadCommand(CLI::App& app, CliContext& context);
+void AddUploadCommand(CLI::App& app, CliContext& context);
+void AddPortsCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tuneflash::cli

@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
   AddInfoCommand(app, context);
   AddSetIdentCommand(app, context);
   AddPackCommands(app, context);
+  AddDownloadCommand(app, context);
+  AddUploadCommand(app, context);
+  AddPortsCommand(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

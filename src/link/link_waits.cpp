@@ -29,12 +29,14 @@ bool SendStatusFrame(ComPort& port, int status) {
   return port.WriteComPort(*frame) != static_cast<int>(frame->size());
 }
 
-PollResult PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest, std::uint8_t first,
-                        int polls, std::chrono::microseconds period) {
+PollResult PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest,
+                        std::optional<std::uint8_t> first, int polls, std::chrono::microseconds period) {
   for (int i = 0; polls < 0 || i < polls; ++i) {
     observer.Pump();
     if (!port.PortOpen()) return PollResult::Closed;
-    if (port.ReadComPort(dest) == static_cast<int>(dest.size()) && dest[0] == first) return PollResult::Read;
+    if (port.ReadComPort(dest) == static_cast<int>(dest.size()) && (!first || dest[0] == *first)) {
+      return PollResult::Read;
+    }
     port.WaitForInput(dest.size(), period);
   }
   return PollResult::Missed;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include "link/com_port.h"
 #include "link/run_observer.h"
@@ -52,7 +53,7 @@ enum class PollResult { Read, Missed, Closed };
 // The wait of the records and blocks the box sends: up to `polls` polls (no
 // limit when negative), each a pump, a test of the port and a read of exactly
 // dest.size() bytes, kept only when its first byte is `first`.
-PollResult PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest, std::uint8_t first,
-                        int polls, std::chrono::microseconds period);
+PollResult PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest,
+                        std::optional<std::uint8_t> first, int polls, std::chrono::microseconds period);
 
 }  // namespace tuneflash

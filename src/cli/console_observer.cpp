@@ -1,0 +1,149 @@
+// Status lines and the terminal's progress bar.
+#include "cli/console_observer.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+
+#include "link/upgrade_status.h"
+
+namespace tuneflash::cli {
+namespace {
+
+constexpr int kBarWidth = 30;
+
+// The percentage prefix `text` starts with, or empty.
+std::string_view PercentPrefixOf(std::string_view text) {
+  for (const std::string_view prefix : {kTransferPercentPrefix, kErasePercentPrefix, kProgramPercentPrefix}) {
+    if (text.substr(0, prefix.size()) == prefix) return prefix;
+  }
+  return {};
+}
+
+std::string FormatDuration(double seconds) {
+  const long s = static_cast<long>(seconds + 0.5);
+  char out[32];
+  std::snprintf(out, sizeof out, "%ld:%02ld", s / 60, s % 60);
+  return out;
+}
+
+}  // namespace
+
+InterruptSignal::InterruptSignal() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigprocmask(SIG_BLOCK, &set, nullptr);
+  fd_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+InterruptSignal::~InterruptSignal() {
+  if (fd_ >= 0) ::close(fd_);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+bool InterruptSignal::Arrived() {
+  return WaitFor(std::chrono::milliseconds(0));
+}
+
+bool InterruptSignal::WaitFor(std::chrono::milliseconds limit) {
+  if (arrived_ || fd_ < 0) return arrived_;
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, static_cast<int>(limit.count())) > 0) {
+    signalfd_siginfo info{};
+    arrived_ = ::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+  }
+  return arrived_;
+}
+
+ConsoleObserver::ConsoleObserver(ComPort& port, InterruptSignal& interrupt, std::ostream& out,
+                                 std::ostream& log, bool terminal)
+    : port_(port), interrupt_(interrupt), out_(out), log_(log), terminal_(terminal) {}
+
+void ConsoleObserver::ShowStatus(std::string_view text) {
+  const std::string_view prefix = PercentPrefixOf(text);
+  if (!terminal_) {
+    out_ << text << '\n' << std::flush;
+    return;
+  }
+  if (prefix.empty()) {
+    EndBar();
+    out_ << text << '\n' << std::flush;
+    return;
+  }
+  if (prefix != phasePrefix_) {
+    phasePrefix_ = std::string(prefix);
+    phaseStart_ = std::chrono::steady_clock::now();
+    bytes_ = 0;
+  }
+  phaseText_ = std::string(text);
+  DrawBar();
+}
+
+void ConsoleObserver::DrawBar() {
+  const double fraction = maximum_ > 0 ? static_cast<double>(position_) / maximum_ : 0.0;
+  const int filled = static_cast<int>(fraction * kBarWidth + 0.5);
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();
+  std::string line = "\r\033[K[" + std::string(static_cast<std::size_t>(filled), '#') +
+                     std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " + phaseText_;
+  char extra[64];
+  if (bytes_ > 0 && elapsed > 0) {
+    std::snprintf(extra, sizeof extra, "  %.1f KiB/s", static_cast<double>(bytes_) / 1024.0 / elapsed);
+    line += extra;
+  }
+  if (fraction > 0 && fraction < 1)
+    line += "  " + FormatDuration(elapsed * (1 - fraction) / fraction) + " left";
+  out_ << line << std::flush;
+  barShown_ = true;
+  lastDraw_ = std::chrono::steady_clock::now();
+}
+
+void ConsoleObserver::EndBar() {
+  if (barShown_) out_ << '\n';
+  barShown_ = false;
+  phasePrefix_.clear();
+}
+
+void ConsoleObserver::Finish() {
+  EndBar();
+}
+
+void ConsoleObserver::AddLogLine(std::string_view line) {
+  EndBar();
+  log_ << line << '\n' << std::flush;
+}
+
+void ConsoleObserver::ResetProgress() {
+  position_ = 0;
+}
+
+void ConsoleObserver::StepProgress(int max, int step) {
+  maximum_ = max;
+  position_ += step;
+  if (position_ > maximum_) position_ = step;  // past the end the bar starts over
+  if (barShown_) DrawBar();
+}
+
+void ConsoleObserver::AddTransferredBytes(std::size_t count) {
+  bytes_ += count;
+  if (barShown_ && std::chrono::steady_clock::now() - lastDraw_ > std::chrono::milliseconds(100)) DrawBar();
+}
+
+void ConsoleObserver::Pump() {
+  if (!interrupted_ && interrupt_.Arrived()) Interrupt();
+}
+
+void ConsoleObserver::Interrupt() {
+  interrupted_ = true;
+  port_.CloseComPort();
+}
+
+}  // namespace tuneflash::cli

@@ -1,0 +1,73 @@
+// How a run looks in a terminal or a log: the status texts exactly as the
+// window shows them, one per line; on a terminal the percentage texts drive a
+// progress bar with rate and time left instead. Ctrl-C (SIGINT) closes the
+// port, which is how a run is stopped, just as Reset does in the window.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+#include "link/com_port.h"
+#include "link/run_observer.h"
+
+namespace tuneflash::cli {
+
+// SIGINT blocked and delivered to a descriptor for as long as the object lives.
+class InterruptSignal {
+ public:
+  InterruptSignal();
+  ~InterruptSignal();
+  InterruptSignal(const InterruptSignal&) = delete;
+  InterruptSignal& operator=(const InterruptSignal&) = delete;
+
+  // True once SIGINT has arrived (checks without waiting).
+  bool Arrived();
+  // Waits up to `limit` for SIGINT; true when it arrived.
+  bool WaitFor(std::chrono::milliseconds limit);
+
+ private:
+  int fd_ = -1;
+  bool arrived_ = false;
+};
+
+class ConsoleObserver final : public RunObserver {
+ public:
+  ConsoleObserver(ComPort& port, InterruptSignal& interrupt, std::ostream& out, std::ostream& log,
+                  bool terminal);
+
+  void ShowStatus(std::string_view text) override;
+  void SetRunControlsEnabled(bool) override {}
+  void AddLogLine(std::string_view line) override;
+  void ResetProgress() override;
+  void StepProgress(int max, int step) override;
+  void Pump() override;
+  void AddTransferredBytes(std::size_t count) override;
+
+  // Ends a bar that is still drawn.
+  void Finish();
+  bool interrupted() const { return interrupted_; }
+  void Interrupt();
+
+ private:
+  void DrawBar();
+  void EndBar();
+
+  ComPort& port_;
+  InterruptSignal& interrupt_;
+  std::ostream& out_;
+  std::ostream& log_;
+  bool terminal_;
+  bool interrupted_ = false;
+  bool barShown_ = false;
+  std::string phaseText_;
+  std::string phasePrefix_;
+  int position_ = 0;
+  int maximum_ = 0;
+  std::size_t bytes_ = 0;
+  std::chrono::steady_clock::time_point phaseStart_;
+  std::chrono::steady_clock::time_point lastDraw_;
+};
+
+}  // namespace tuneflash::cli

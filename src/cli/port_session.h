@@ -1,0 +1,51 @@
+// What download and upload share: the port named on the command line opened
+// with a clear message when it cannot be, --trace, Ctrl-C, the observer and
+// the exit code of a Start loop.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/console_observer.h"
+#include "link/posix_com_port.h"
+#include "link/start_loop.h"
+#include "link/tracing_com_port.h"
+
+namespace tuneflash::cli {
+
+struct PortOptions {
+  std::string port;
+  bool trace = false;
+};
+
+// Adds --port and --trace to `command`.
+void AddPortOptions(CLI::App& command, PortOptions& options);
+
+class PortSession {
+ public:
+  explicit PortSession(const PortOptions& options);
+
+  // Resolves and opens the port; on failure prints why (naming the device)
+  // and returns the exit code to end with.
+  std::optional<int> Open();
+
+  // Runs the Start loop over `sequence` and gives the exit code: 130 when
+  // Ctrl-C stopped it, 0 when the last box succeeded, 1 otherwise.
+  int RunLoop(const std::function<bool()>& sequence, StartLoopOptions options);
+
+  ComPort& port() { return trace_ ? static_cast<ComPort&>(*trace_) : posix_; }
+  ConsoleObserver& observer() { return observer_; }
+
+ private:
+  PortOptions options_;
+  PosixComPort posix_;
+  std::unique_ptr<TracingComPort> trace_;
+  InterruptSignal interrupt_;
+  ConsoleObserver observer_;
+};
+
+}  // namespace tuneflash::cli

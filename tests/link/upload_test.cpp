@@ -1,0 +1,171 @@
+// Uploads over a real pseudo-terminal from the simulated box: every set down
+// and back up, the file the upload writes, and faults on the box's side.
+#include "link/upload.h"
+
+#include "dld/crc32.h"
+#include "dld/download_header.h"
+#include "dld/file_io.h"
+#include "dld/record_reader.h"
+#include "link/download.h"
+#include "link_fixture.h"
+
+namespace tuneflash::testing {
+namespace {
+
+struct Uploaded {
+  bool ok = false;
+  RecordingObserver observer;
+  boxsim::BoxRecord record;
+};
+
+Uploaded Upload(BoxOnLine& line, const std::filesystem::path& target, PartitionSet set,
+                LinkTiming timing = FastTiming()) {
+  Uploaded u;
+  DownloadHeaderState header;
+  EXPECT_TRUE(line.Connect(u.observer));
+  u.ok = UploadFile(line.port, u.observer, header, target, set, timing);
+  u.record = line.box.Record();
+  return u;
+}
+
+class EverySet : public ::testing::TestWithParam<PartitionSet> {};
+
+TEST_P(EverySet, GoesDownIntoTheBoxAndComesBackUpTheSame) {
+  const PartitionSet set = GetParam();
+  const int n = static_cast<int>(PartitionsOf(set).size());
+  TempDir dir;
+  const Bytes file = SetFile(set, 7);
+  WriteBytes(dir / "down.dld", file);
+  BoxOnLine line;
+  RecordingObserver down;
+  ASSERT_TRUE(line.Connect(down));
+  ASSERT_TRUE(DownloadFile(line.port, down, dir / "down.dld", n, {true, FastTiming()}));
+  EXPECT_EQ(down.events, CleanDownloadEvents(n));
+
+  const auto u = Upload(line, dir / "up.dld", set);
+  ASSERT_TRUE(u.ok);
+  EXPECT_EQ(u.observer.events, CleanUploadEvents(n));
+  const Bytes up = ReadWholeFile(dir / "up.dld");
+  const VerifyReport report = VerifyDownloadFile(up, true);
+  ASSERT_TRUE(report.ok()) << report.failure->reason;
+  const auto images = SetImages(set, 7);
+  ASSERT_EQ(report.partitions.size(), images.size());
+  for (std::size_t i = 0; i < images.size(); ++i)
+    EXPECT_EQ(report.partitions[i].raw, images[i]) << "partition " << i;
+  // The same compressor on the same images: the very same file comes back.
+  EXPECT_EQ(up, file);
+  EXPECT_FALSE(std::filesystem::exists(PartialUploadPath(dir / "up.dld")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, EverySet,
+                         ::testing::Values(PartitionSet::Data, PartitionSet::Default, PartitionSet::Key,
+                                           PartitionSet::Loader, PartitionSet::App, PartitionSet::All),
+                         [](const auto& p) { return std::string(PartitionSetName(p.param)); });
+
+TEST(UploadTest, AnUploadFromOneBoxDownloadsIntoAnother) {
+  TempDir dir;
+  auto source = FastBoxOptions();
+  source.flashFile = dir / "flash.bin";
+  Bytes flash(boxsim::FlashModel::kSize);
+  for (std::size_t i = 0; i < flash.size(); ++i) flash[i] = static_cast<std::uint8_t>((i * 13) >> 7);
+  WriteBytes(source.flashFile, flash);
+  {
+    BoxOnLine first(source);
+    ASSERT_TRUE(Upload(first, dir / "data.dld", PartitionSet::Data).ok);
+  }
+  BoxOnLine second;
+  RecordingObserver observer;
+  ASSERT_TRUE(second.Connect(observer));
+  ASSERT_TRUE(DownloadFile(second.port, observer, dir / "data.dld", ReadPartitionCount(dir / "data.dld"),
+                           {true, FastTiming()}));
+  const auto copied = second.box.Flash();
+  for (const auto& p : PartitionsOf(PartitionSet::Data)) {
+    const auto at = flash.begin() + (p.address - boxsim::FlashModel::kBase);
+    EXPECT_EQ(copied.Read(p.address, p.size), Bytes(at, at + p.size)) << std::hex << p.address;
+  }
+}
+
+TEST(UploadTest, TheKeyRequestAsksForOneArea) {
+  TempDir dir;
+  BoxOnLine line;
+  const auto u = Upload(line, dir / "key.dld", PartitionSet::Key);
+  ASSERT_TRUE(u.ok);
+  ASSERT_EQ(u.record.lastUploadRequest.size(), 1u);
+  EXPECT_EQ(u.record.lastUploadRequest[0].address, 0x40180000u);
+  EXPECT_EQ(u.record.lastUploadRequest[0].size, 0x10000u);
+  // Never-programmed flash reads 0xFF.
+  const auto report = VerifyDownloadFile(ReadWholeFile(dir / "key.dld"), true);
+  ASSERT_TRUE(report.ok());
+  EXPECT_EQ(report.partitions[0].raw, Bytes(0x10000, 0xFF));
+}
+
+TEST(UploadTest, TheHeaderCarriesSetCountAndFileSize) {
+  TempDir dir;
+  BoxOnLine line;
+  ASSERT_TRUE(Upload(line, dir / "data.dld", PartitionSet::Data).ok);
+  const Bytes file = ReadWholeFile(dir / "data.dld");
+  EXPECT_EQ(file[51], 0);
+  EXPECT_EQ(file[52], 8);
+  EXPECT_EQ(GetLe24(file, 53), file.size());
+  EXPECT_EQ(GetLe32(file, kHeaderCrcOffset), CalcCrc32(ByteSpan(file).subspan(3, 64)));
+  // The box's default identity, as the header state shows it.
+  DownloadHeaderState header;
+  header.LoadDownloadHeader(dir / "data.dld");
+  EXPECT_EQ(header.show().manufacture, "TUNEFLASH-SIM");
+}
+
+TEST(UploadTest, ABlockWithABadSumIsRefusedAndLogged) {
+  TempDir dir;
+  boxsim::BoxFaults faults;
+  faults.badUploadSumBlock = 2;
+  BoxOnLine line(faults);
+  const auto u = Upload(line, dir / "default.dld", PartitionSet::Default);
+  ASSERT_TRUE(u.ok);
+  EXPECT_EQ(u.observer.Only("log"), std::vector<std::string>{"Get Data: Send NAK"});
+  EXPECT_EQ(u.record.naksReceived, 1);
+  EXPECT_TRUE(VerifyDownloadFile(ReadWholeFile(dir / "default.dld")).ok());
+}
+
+TEST(UploadTest, AHeaderWithABadCheckValueFailsWithVerifyFailed) {
+  TempDir dir;
+  boxsim::BoxFaults faults;
+  faults.badUploadHeader = true;
+  BoxOnLine line(faults);
+  const auto u = Upload(line, dir / "key.dld", PartitionSet::Key);
+  EXPECT_FALSE(u.ok);
+  EXPECT_EQ(u.observer.Only("status"),
+            (std::vector<std::string>{"Connect Success!", "Verify...", "Verify failed!"}));
+  EXPECT_FALSE(std::filesystem::exists(dir / "key.dld"));
+}
+
+TEST(UploadTest, AFailedUploadLeavesTheTargetAndKeepsWhatArrived) {
+  TempDir dir;
+  WriteBytes(dir / "old.dld", Bytes{1, 2, 3});
+  boxsim::BoxFaults faults;
+  faults.silentAfterBlock = 5;
+  BoxOnLine line(faults);
+  LinkTiming timing = FastTiming();
+  timing.blockPolls = 30;
+  timing.recordPolls = 30;
+  const auto u = Upload(line, dir / "old.dld", PartitionSet::Data, timing);
+  EXPECT_FALSE(u.ok);
+  EXPECT_EQ(u.observer.Only("status").back(), "Transfer failed!");
+  EXPECT_EQ(u.observer.Only("log").size(), 10u);
+  EXPECT_EQ(ReadWholeFile(dir / "old.dld"), (Bytes{1, 2, 3}));
+  const Bytes partial = ReadWholeFile(PartialUploadPath(dir / "old.dld"));
+  EXPECT_EQ(GetLe24(partial, 53), 0u);  // no size stamped
+  EXPECT_EQ(partial[kFirstPartitionRecordOffset], kPartitionTag);
+}
+
+TEST(UploadTest, ModeIndexesPickSetsAndCounts) {
+  EXPECT_EQ(UploadSetForModeIndex(1), PartitionSet::Data);
+  EXPECT_EQ(UploadSetForModeIndex(7), PartitionSet::Data);
+  EXPECT_EQ(UploadSetForModeIndex(6), PartitionSet::All);
+  EXPECT_EQ(UploadSetForModeIndex(0), std::nullopt);
+  EXPECT_EQ(UploadSetForModeIndex(8), std::nullopt);
+  const int counts[] = {0, 8, 2, 1, 4, 27, 34, 8, 0};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(PartitionCountForModeIndex(i), counts[i]) << i;
+}
+
+}  // namespace
+}  // namespace tuneflash::testing
