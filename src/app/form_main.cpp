@@ -62,6 +62,8 @@ void TFormMain::ConnectHandlers() {
   connect(w_.NClose, &QAction::triggered, this, &TFormMain::SB_Close1Click);
   connect(w_.NShowForm, &QAction::triggered, this, &TFormMain::NShowFormClick);
   w_.CB_Com->SetBeforePopup([this] { RefreshPortTooltips(); });
+  // A long path shows its end (the file name); the tooltip has all of it.
+  connect(w_.E_FileName, &QLineEdit::textChanged, w_.E_FileName, &QLineEdit::setToolTip);
 
   KeyFilter::Install(*w_.identity[kIdent], IsIdentChar);
   KeyFilter::Install(*w_.identity[kHarVer], IsVersionChar);

@@ -50,6 +50,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption) {
 QLineEdit* MakeReadOnlyField(QWidget* parent, const char* name) {
   auto* field = Make<QLineEdit>(parent, name);
   field->setReadOnly(true);
+  // Shown, not typed into: Tab passes them by, and focus leaving a disabled
+  // control during a run does not land on them with their text selected.
+  field->setFocusPolicy(Qt::ClickFocus);
   return field;
 }
 
@@ -174,6 +177,7 @@ void BuildIdentityPanel(MainWidgets& w) {
   }
   // Typing is filtered too; these keep pasted or dropped text to the same characters.
   QLineEdit* ident = w.identity[kIdent];
+  ident->setFocusPolicy(Qt::StrongFocus);
   ident->setMaxLength(1);
   ident->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[01]?")), ident));
   for (QLineEdit* version : {w.identity[kHarVer], w.identity[kSofVer]}) {

@@ -9,11 +9,11 @@
 #include "app/key_filter.h"
 #include "app/port_lamp.h"
 #include "app/single_instance.h"
-#include "dld/builder.h"
 #include "dld/file_io.h"
 #include "dld/int_text.h"
 #include "dld/record_reader.h"
 #include "pty_pair.h"
+#include "sample_files.h"
 #include "window_fakes.h"
 
 namespace tuneflash::app::testing {
@@ -22,14 +22,9 @@ namespace {
 using tuneflash::testing::WriteBytes;
 
 Bytes KeyFile(std::uint8_t ident) {
-  FILE_DOWNLOAD_HEADER_T identity;
-  identity.ucIdent = ident;
-  SetFieldText(identity.acManufacture, "BENCH-MAKER");
-  SetFieldText(identity.acHardwareModule, "HW7");
-  SetFieldText(identity.acHardwareVersion, "1.2");
-  SetFieldText(identity.acSoftwareModule, "SW3");
-  SetFieldText(identity.acSoftwareVersion, "4.05");
-  return BuildDownloadFile(identity, PartitionSet::Key, std::vector<Bytes>{Bytes(300, 0x5A)});
+  SampleIdentity who;
+  who.ident = ident;
+  return SampleDownloadFile(PartitionSet::Key, who, 300);
 }
 
 // Writes a status frame as the box would, from the far side of the pty.
