@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/port_session.h"
 #include "dld/download_header.h"
+#include "dld/records.h"
 #include "link/download.h"
 
 namespace tuneflash::cli {
@@ -16,6 +17,14 @@ struct DownloadCommand {
   int count = 1;
   bool repeat = false;
 };
+
+// The bytes of the data records: what the blocks carry.
+std::size_t DataBytesOf(const std::filesystem::path& file, int partitions) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file, ec);
+  const auto records = kHeaderRecordSize + static_cast<std::size_t>(partitions) * kPartitionRecordSize;
+  return ec || size <= records ? 0 : static_cast<std::size_t>(size) - records;
+}
 
 int RunDownload(const DownloadCommand& o) {
   std::error_code ec;
@@ -30,6 +39,7 @@ int RunDownload(const DownloadCommand& o) {
   }
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
+  session.observer().SetExpectedBytes(DataBytesOf(o.file, partitions));
   StartLoopOptions loop;
   loop.nextBoxAfterSuccess = o.repeat || o.count > 1;
   loop.maxBoxes = o.repeat ? 0 : o.count;

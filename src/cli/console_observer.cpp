@@ -6,6 +6,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -38,6 +39,9 @@ InterruptSignal::InterruptSignal() {
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigprocmask(SIG_BLOCK, &set, nullptr);
+  // An ignored signal would never reach the descriptor (a shell starts
+  // background jobs that way); blocked, the default action never runs.
+  ::signal(SIGINT, SIG_DFL);
   fd_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
@@ -88,7 +92,11 @@ void ConsoleObserver::ShowStatus(std::string_view text) {
 }
 
 void ConsoleObserver::DrawBar() {
-  const double fraction = maximum_ > 0 ? static_cast<double>(position_) / maximum_ : 0.0;
+  // The transfer of a download follows the bytes; everything else the steps.
+  double fraction = maximum_ > 0 ? static_cast<double>(position_) / maximum_ : 0.0;
+  if (phasePrefix_ == kTransferPercentPrefix && expectedBytes_ > 0) {
+    fraction = std::min(1.0, static_cast<double>(bytes_) / static_cast<double>(expectedBytes_));
+  }
   const int filled = static_cast<int>(fraction * kBarWidth + 0.5);
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();

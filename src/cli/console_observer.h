@@ -45,6 +45,9 @@ class ConsoleObserver final : public RunObserver {
   void Pump() override;
   void AddTransferredBytes(std::size_t count) override;
 
+  // The data bytes the transfer will carry, when known (a download): the
+  // bar then follows the bytes rather than the partitions.
+  void SetExpectedBytes(std::size_t total) { expectedBytes_ = total; }
   // Ends a bar that is still drawn.
   void Finish();
   bool interrupted() const { return interrupted_; }
@@ -66,6 +69,7 @@ class ConsoleObserver final : public RunObserver {
   int position_ = 0;
   int maximum_ = 0;
   std::size_t bytes_ = 0;
+  std::size_t expectedBytes_ = 0;
   std::chrono::steady_clock::time_point phaseStart_;
   std::chrono::steady_clock::time_point lastDraw_;
 };

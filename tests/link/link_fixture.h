@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -35,7 +37,8 @@ inline boxsim::BoxSimOptions FastBoxOptions(const boxsim::BoxFaults& faults = {}
   o.reannounce = std::chrono::milliseconds(50);
   o.idleHello = std::chrono::milliseconds(50);
   o.sessionTimeout = std::chrono::milliseconds(3000);
-  if (std::getenv("BOX_TRACE")) o.line.trace = &std::cerr;
+  // TUNEFLASH_TRACE_TESTS=1 shows the box's side of every frame when a test needs a look.
+  if (std::getenv("TUNEFLASH_TRACE_TESTS") != nullptr) o.line.trace = &std::cerr;
   return o;
 }
 

@@ -26,7 +26,9 @@ namespace {
 
 // A partial frame that gets no more bytes for this long is dropped.
 constexpr auto kStallLimit = std::chrono::milliseconds(200);
-// Longest wait for written bytes to reach the PC's queue.
+// How long a write is watched for its bytes to reach the PC's queue: first
+// by spinning, then by waiting.
+constexpr auto kLandingSpin = std::chrono::microseconds(300);
 constexpr auto kLandingGrace = std::chrono::milliseconds(5);
 // Output is written in slices of about this much line time when paced.
 constexpr auto kPaceSlice = std::chrono::microseconds(1000);
@@ -219,18 +221,30 @@ bool BoxLine::Send(ByteSpan frame, Clock::duration timeout) {
     step = std::min(step * 2, std::chrono::microseconds(2000));
   }
   Trace("box>", frame);
+  replySentAt_.reset();
   if (options_.wireRate > 0) {
     WritePaced(frame);
   } else {
     WriteAll(frame);
   }
-  // The pseudo-terminal hands written bytes on a moment later; until they are
-  // in the PC's queue an empty queue does not mean that the PC has read
-  // them. Wait for them to land (or, should the PC have been quicker than
-  // this poll, for a short grace).
-  pollfd landed{slave_, POLLIN, 0};
-  ::poll(&landed, 1, static_cast<int>(kLandingGrace.count()));
+  lastWriteAt_ = Clock::now();
+  AwaitLanding();
   return true;
+}
+
+// The pseudo-terminal hands written bytes on a moment later; until they are
+// in the PC's queue an empty queue does not mean that the PC has read them.
+// They have landed once the queue holds something, or once the PC has sent
+// anything (it only does after reading). The PC, woken by the same landing,
+// may read them before this side looks: a short spin catches the moment in
+// all but rare cases, and a short grace covers those.
+void BoxLine::AwaitLanding() {
+  std::array<pollfd, 2> fds{{{slave_, POLLIN, 0}, {master_, POLLIN, 0}}};
+  const auto spinUntil = Clock::now() + kLandingSpin;
+  while (Clock::now() < spinUntil) {
+    if (PcQueued() > 0 || !in_.empty() || ::poll(&fds[1], 1, 0) > 0) return;
+  }
+  ::poll(fds.data(), fds.size(), static_cast<int>(kLandingGrace.count()));
 }
 
 void BoxLine::WriteAll(ByteSpan data) {

@@ -63,9 +63,9 @@ class BoxLine {
   // Takes back what the PC has not read.
   void Withdraw();
 
-  // Marks the moment a reply went out; the next arrival from the PC closes
-  // one turnaround sample.
-  void MarkReplySent() { replySentAt_ = Clock::now(); }
+  // Marks the moment the last frame was written as a reply; the next arrival
+  // from the PC closes one turnaround sample.
+  void MarkReplySent() { replySentAt_ = lastWriteAt_; }
   std::vector<double> TakeTurnarounds();
 
  private:
@@ -75,6 +75,7 @@ class BoxLine {
   void ReadAvailable();
   void PaceInput(std::size_t length);
   void WriteAll(ByteSpan data);
+  void AwaitLanding();
   void WritePaced(ByteSpan data);
   void Trace(std::string_view direction, ByteSpan frame);
   void CheckStop();
@@ -89,6 +90,7 @@ class BoxLine {
   Clock::time_point lastByteAt_{};
   Clock::time_point lineInFree_{};
   Clock::time_point lineOutFree_{};
+  Clock::time_point lastWriteAt_{};
   std::optional<Clock::time_point> replySentAt_;
   std::vector<double> turnarounds_;
   Clock::time_point start_ = Clock::now();
