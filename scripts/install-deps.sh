@@ -10,7 +10,7 @@ PACKAGES=(
   libserialport-dev
   qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6network6 libqt6svg6
   libjpeg-dev
-  fonts-liberation xvfb xauth x11-utils imagemagick
+  fonts-liberation xvfb xauth x11-utils imagemagick openbox
 )
 
 missing=()

@@ -1,0 +1,233 @@
+// TFormMain: creation, the observer seam, the identity panel and the small
+// handlers (Info, Close, About, key release, activate).
+#include "app/form_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "app/app_names.h"
+#include "app/form_about.h"
+#include "app/key_filter.h"
+#include "app/port_combo_box.h"
+#include "app/port_lamp.h"
+#include "dld/file_io.h"
+
+namespace tuneflash::app {
+namespace {
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
+    : QWidget(parent, FixedCaptionFlags(Qt::Window)),
+      services_(std::move(services)),
+      errors_(services_.messages),
+      w_(BuildMainWidgets(*this)) {
+  setObjectName(QStringLiteral("FormMain"));
+  setWindowTitle(QString::fromLatin1(kMainCaption));
+  header_.SetDisplayListener(
+      [this](const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared) { ShowHeader(show, cleared); });
+  services_.port.SetStateListener([this](bool open) { w_.Shape_ComState->SetOpen(open); });
+  ConnectHandlers();
+  FormCreate();
+  CentreOnScreen(*this);
+}
+
+TFormMain::~TFormMain() {
+  services_.port.SetStateListener(nullptr);
+}
+
+void TFormMain::ConnectHandlers() {
+  connect(w_.CB_Com, &QComboBox::activated, this, &TFormMain::CB_ComSelect);
+  connect(w_.CB_Upg, &QComboBox::activated, this, &TFormMain::CB_UpgSelect);
+  connect(w_.SB_Open, &QPushButton::clicked, this, &TFormMain::SB_OpenClick);
+  connect(w_.SB_Sta, &QPushButton::clicked, this, &TFormMain::SB_StaClick);
+  connect(w_.SB_Reset, &QPushButton::clicked, this, &TFormMain::SB_ResetClick);
+  connect(w_.SB_Info, &QPushButton::clicked, this, &TFormMain::SB_InfoClick);
+  connect(w_.SB_Close1, &QPushButton::clicked, this, &TFormMain::SB_Close1Click);
+  connect(w_.SB_Close2, &QPushButton::clicked, this, &TFormMain::SB_Close1Click);
+  connect(w_.NClose, &QAction::triggered, this, &TFormMain::SB_Close1Click);
+  connect(w_.NShowForm, &QAction::triggered, this, &TFormMain::NShowFormClick);
+  w_.CB_Com->SetBeforePopup([this] { RefreshPortTooltips(); });
+  // A long path shows its end (the file name); the tooltip has all of it.
+  connect(w_.E_FileName, &QLineEdit::textChanged, w_.E_FileName, &QLineEdit::setToolTip);
+
+  KeyFilter::Install(*w_.identity[kIdent], IsIdentChar);
+  KeyFilter::Install(*w_.identity[kHarVer], IsVersionChar);
+  KeyFilter::Install(*w_.identity[kSofVer], IsVersionChar);
+  for (int field = 0; field < kIdentityFieldCount; ++field) {
+    QLineEdit* edit = w_.identity[static_cast<std::size_t>(field)];
+    auto* filter = edit->findChild<KeyFilter*>();
+    if (filter == nullptr) filter = KeyFilter::Install(*edit, [](QChar) { return true; });
+    filter->SetKeyUpHandler([this, field] { E_IdentKeyUp(field); });
+  }
+}
+
+void TFormMain::FormCreate() {
+  header_.ClearDownloadHeader();
+  run_.satcoDxWorkFile = services_.workDirectory / "SatcoDX_FileName.dld";
+  services_.port.CloseComPort();
+  w_.Shape_ComState->SetOpen(false);
+  run_.repeatRun = true;
+
+  w_.identity[kIdent]->setReadOnly(false);  // grey, as cleared, until a file is loaded
+  w_.P_VerInfo->setVisible(true);
+  w_.P_But->setVisible(true);
+  w_.LB_Info->setVisible(false);
+  w_.P_Info->setVisible(false);
+  w_.P_Close2->setVisible(false);
+  logVisible_ = false;
+  w_.Label3->setText(QStringLiteral("Baudrates:"));
+
+  w_.E_Start->clear();
+  w_.E_FileName->clear();
+  ApplyFormHeight(*this, w_, kHeightStartup);
+
+  w_.CB_Upg->clear();
+  w_.CB_Upg->addItems(ModeListEntries());
+  w_.CB_Com->setCurrentIndex(0);
+  w_.CB_Upg->setCurrentIndex(0);
+  RefreshPortTooltips();
+}
+
+// ---- the observer seam ----
+
+void TFormMain::ShowStatus(std::string_view text) {
+  w_.E_Start->setText(ToQString(text));
+}
+
+void TFormMain::SetRunControlsEnabled(bool enabled) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{w_.CB_Com, w_.CB_Upg, w_.P_Open, w_.P_Start, w_.P_VerInfo}) {
+    control->setEnabled(enabled);
+  }
+}
+
+void TFormMain::AddLogLine(std::string_view line) {
+  w_.LB_Info->addItem(ToQString(line));
+  w_.LB_Info->scrollToBottom();
+  // The log is kept hidden; once it holds something, Info can show it.
+  w_.P_Info->setVisible(true);
+}
+
+void TFormMain::ResetProgress() {
+  w_.ProgressBarMain->setValue(0);
+}
+
+void TFormMain::StepProgress(int max, int step) {
+  QProgressBar& bar = *w_.ProgressBarMain;
+  bar.setRange(0, std::max(max, 1));
+  int position = bar.value() + step;
+  // Past the maximum the bar starts over, so each phase sweeps it again.
+  if (position > bar.maximum()) position = bar.minimum() + (position - bar.maximum());
+  bar.setValue(std::min(position, bar.maximum()));
+}
+
+void TFormMain::Pump() {
+  QCoreApplication::processEvents();
+}
+
+// ---- the identity panel ----
+
+void TFormMain::ShowHeader(const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared) {
+  const std::array<QString, kIdentityFieldCount> texts{
+      show.ident < 0 ? QString() : QString::number(show.ident),
+      QString::fromStdString(show.manufacture),
+      QString::fromStdString(show.hardwareModule),
+      QString::fromStdString(show.hardwareVersion),
+      QString::fromStdString(show.softwareModule),
+      QString::fromStdString(show.softwareVersion),
+  };
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    w_.identity[i]->setText(texts[i]);  // also ends "changed by typing"
+    if (cleared) PaintIdentityField(*w_.identity[i], false);
+  }
+  if (!cleared) PaintIdentityField(*w_.identity[kIdent], true);
+}
+
+void TFormMain::SetIdentEditable(bool editable) {
+  QLineEdit& ident = *w_.identity[kIdent];
+  ident.setReadOnly(!editable);
+  PaintIdentityField(ident, editable);
+}
+
+void TFormMain::E_IdentKeyUp(int field) {
+  QLineEdit& edit = *w_.identity[static_cast<std::size_t>(field)];
+  if (!edit.isModified()) return;
+  bool written = false;
+  errors_.Guard(
+      [&] {
+        const HeaderWrite result =
+            header_.SetDownloadHeaderField(field, edit.text().toStdString(), run_.currentFileName);
+        written = result == HeaderWrite::Written;
+        if (result == HeaderWrite::CannotOpen) {
+          throw FileError(run_.currentFileName, "cannot be opened for writing; its header is unchanged");
+        }
+      },
+      this);
+  // When nothing was written the fields show the header as it stands, not as typed.
+  if (!written) ShowHeader(header_.show(), !header_.loadedFrom().has_value());
+}
+
+// ---- Info, Close, About, activate ----
+
+void TFormMain::SB_InfoClick() {
+  logVisible_ = !logVisible_;
+  w_.LB_Info->setVisible(logVisible_);
+  ApplyFormHeight(*this, w_, logVisible_ ? kHeightWithLog : kHeightStartup);
+}
+
+void TFormMain::SB_Close1Click() {
+  services_.port.CloseComPort();
+  hide();
+  emit exitRequested();
+}
+
+void TFormMain::NShowFormClick() {
+  errors_.Guard([&] {
+    TFormAbout about(this);
+    about.exec();
+  });
+}
+
+void TFormMain::ActivateInstance() {
+  if (isMinimized()) {
+    showNormal();
+  } else {
+    show();
+    raise();
+    activateWindow();
+  }
+}
+
+void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
+  w_.PopupMenu->popup(event->globalPos());
+  event->accept();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  // The caption has no close button; a close from the desktop ends the
+  // program as Close does.
+  event->accept();
+  if (isVisible()) SB_Close1Click();
+}
+
+bool TFormMain::StopWithText(const char* text) {
+  w_.E_Start->setText(QString::fromLatin1(text));
+  return false;
+}
+
+}  // namespace tuneflash::app

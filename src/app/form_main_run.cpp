@@ -1,0 +1,263 @@
+// TFormMain: the port list, the mode list, Open/Save, Reset and the Start
+// loop that waits for a box and runs the download or upload sequence.
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <thread>
+
+#include "app/app_names.h"
+#include "app/form_main.h"
+#include "app/port_combo_box.h"
+#include "app/port_lamp.h"
+#include "link/download.h"
+#include "link/start_loop.h"
+#include "link/upload.h"
+
+namespace tuneflash::app {
+namespace {
+
+const char* const kNoDownloadFile = "Can not open download file!";
+const char* const kNoUploadFile = "Can not open Upload file!";
+const char* const kNoSatcoDxFile = "Can not open satcodx file!";
+const char* const kFileMissing = "Find an error, when opening this file, maybe it inexistent!";
+const char* const kCoverQuestion = "Data file already exists, are you sure to cover it?";
+
+FileDialogRequest DownloadFileRequest(const QString& remembered) {
+  return {QStringLiteral("Open Download File"), QStringLiteral("Settings Files(*.dld)"),
+          QStringLiteral("dld"), remembered};
+}
+
+FileDialogRequest UploadFileRequest(const QString& remembered) {
+  return {QStringLiteral("Save Upload File"), QStringLiteral("Settings Files(*.dld);;All File(*.*)"),
+          QStringLiteral("dld"), remembered};
+}
+
+FileDialogRequest SatcoDxFileRequest(const QString& remembered) {
+  return {QStringLiteral("Open Download File"), QStringLiteral("Settings Files(*.sdx)"),
+          QStringLiteral("sdx"), remembered};
+}
+
+std::filesystem::path ToPath(const QString& name) {
+  return std::filesystem::path(name.toStdString());
+}
+
+// Clears a flag when the scope ends, however it ends.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+// ---- the port list ----
+
+void TFormMain::RefreshPortTooltips() {
+  const std::vector<PortEntry> entries = MakePortEntries(services_.ports.Devices());
+  for (int k = 0; k < w_.CB_Com->count() && k < static_cast<int>(entries.size()); ++k) {
+    w_.CB_Com->setItemData(k, QString::fromStdString(entries[static_cast<std::size_t>(k)].tooltip),
+                           Qt::ToolTipRole);
+  }
+  w_.CB_Com->setToolTip(w_.CB_Com->itemData(w_.CB_Com->currentIndex(), Qt::ToolTipRole).toString());
+}
+
+bool TFormMain::OpenChosenPort() {
+  RefreshPortTooltips();
+  const std::vector<PortEntry> entries = MakePortEntries(services_.ports.Devices());
+  const auto index = static_cast<std::size_t>(std::max(0, w_.CB_Com->currentIndex()));
+  const std::string device = index < entries.size() ? entries[index].device : std::string();
+  bool opened = false;
+  if (device.empty()) {
+    services_.port.CloseComPort();
+    w_.Shape_ComState->setToolTip(w_.CB_Com->currentText() + QStringLiteral(": no device"));
+  } else {
+    opened = services_.port.OpenComPort(device);
+    w_.Shape_ComState->setToolTip(opened ? QString::fromStdString(device)
+                                         : QString::fromStdString(services_.port.LastError()));
+  }
+  w_.Shape_ComState->SetOpen(services_.port.PortOpen());
+  return opened;
+}
+
+void TFormMain::CB_ComSelect(int) {
+  if (runActive_) {
+    // Choosing a port stops the run; the chosen port opens once it has ended.
+    reopenAfterRun_ = true;
+    services_.port.CloseComPort();
+    return;
+  }
+  OpenChosenPort();
+}
+
+// ---- the mode list, Open/Save, Reset ----
+
+void TFormMain::CB_UpgSelect(int index) {
+  w_.SB_Open->setText(index == 0 ? QStringLiteral("Open") : QStringLiteral("Save"));
+  w_.E_Start->clear();
+  w_.E_FileName->clear();
+  ResetProgress();
+}
+
+void TFormMain::SB_OpenClick() {
+  errors_.Guard([&] { OpenForMode(RunModeForListIndex(w_.CB_Upg->currentIndex())); }, this);
+}
+
+void TFormMain::OpenForMode(RunMode mode) {
+  w_.E_Start->clear();
+  w_.E_FileName->clear();
+  header_.ClearDownloadHeader();
+  ResetProgress();
+  switch (mode) {
+    case RunMode::Download:
+      if (auto chosen = services_.dialogs.AskOpenFile(this, DownloadFileRequest(run_.openDialogFileName))) {
+        run_.openDialogFileName = *chosen;
+        run_.currentFileName = ToPath(*chosen);
+        w_.E_FileName->setText(*chosen);
+        header_.LoadDownloadHeader(run_.currentFileName);
+      }
+      break;
+    case RunMode::Upload:
+      if (auto chosen = services_.dialogs.AskSaveFile(this, UploadFileRequest(run_.saveDialogFileName))) {
+        run_.saveDialogFileName = *chosen;
+        w_.E_FileName->setText(*chosen);
+      }
+      break;
+    case RunMode::SatcoDx:
+      if (auto chosen = services_.dialogs.AskOpenFile(this, SatcoDxFileRequest(run_.openDialogFileName))) {
+        run_.openDialogFileName = *chosen;
+        w_.E_FileName->setText(*chosen);
+      }
+      break;
+  }
+}
+
+void TFormMain::SB_ResetClick() {
+  ResetProgress();
+  header_.ClearDownloadHeader();
+  services_.port.CloseComPort();
+  w_.Shape_ComState->SetOpen(false);
+  reopenAfterRun_ = false;
+  restartMode_.reset();
+  w_.E_Start->clear();
+  w_.E_FileName->clear();
+  SetRunControlsEnabled(true);
+  w_.CB_Com->setCurrentIndex(0);
+  w_.CB_Upg->setCurrentIndex(0);
+  w_.SB_Open->setText(QStringLiteral("Open"));
+}
+
+// ---- Start ----
+
+void TFormMain::SB_StaClick() {
+  StartRun(RunModeForListIndex(w_.CB_Upg->currentIndex()));
+}
+
+bool TFormMain::PrepareRun(RunMode mode) {
+  const bool noFile = w_.E_FileName->text().isEmpty();
+  switch (mode) {
+    case RunMode::Download:
+      if (noFile) return StopWithText(kNoDownloadFile);
+      if (!QFileInfo::exists(run_.openDialogFileName)) return StopWithText(kFileMissing);
+      run_.currentFileName = ToPath(run_.openDialogFileName);
+      run_.partitionCount = ReadPartitionCount(run_.currentFileName);
+      return true;
+    case RunMode::Upload:
+      if (noFile) return StopWithText(kNoUploadFile);
+      if (QFileInfo::exists(run_.saveDialogFileName) &&
+          !services_.messages.ConfirmYesCancel(this, QStringLiteral("Confirm"),
+                                               QString::fromLatin1(kCoverQuestion))) {
+        run_.saveDialogFileName.clear();
+        w_.E_FileName->clear();
+        return false;
+      }
+      run_.currentFileName = ToPath(run_.saveDialogFileName);
+      run_.modeListIndex = w_.CB_Upg->currentIndex();
+      run_.partitionCount = PartitionCountForModeIndex(run_.modeListIndex);
+      return true;
+    case RunMode::SatcoDx:
+      if (noFile) return StopWithText(kNoSatcoDxFile);
+      if (!QFileInfo::exists(run_.openDialogFileName)) return StopWithText(kFileMissing);
+      run_.currentFileName = run_.satcoDxWorkFile;
+      run_.partitionCount = kSatcoDxPartitionCount;
+      return true;
+  }
+  return false;
+}
+
+bool TFormMain::RunSequence(RunMode mode) {
+  switch (mode) {
+    case RunMode::Download:
+      // Open may have chosen another file while the loop waited for the box.
+      run_.partitionCount = ReadPartitionCount(run_.currentFileName);
+      return DownloadFile(services_.port, *this, run_.currentFileName, run_.partitionCount,
+                          DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
+    case RunMode::Upload: {
+      const auto set = UploadSetForModeIndex(run_.modeListIndex);
+      if (!set) return false;
+      return UploadFile(services_.port, *this, header_, run_.currentFileName, *set, services_.timing);
+    }
+    case RunMode::SatcoDx: {
+      if (!satcoDx_) return false;
+      const SatcoDxRun request{services_.port,
+                               *this,
+                               header_,
+                               run_.currentFileName,
+                               {ToPath(run_.openDialogFileName)},
+                               run_.partitionCount,
+                               services_.timing};
+      return satcoDx_(request);
+    }
+  }
+  return false;
+}
+
+void TFormMain::StartRun(RunMode mode) {
+  if (runActive_) {
+    // Start while a run waits for its box starts over: the port is closed to
+    // end the waiting run, and this Start runs once it has ended.
+    restartMode_ = mode;
+    services_.port.CloseComPort();
+    return;
+  }
+  errors_.Guard(
+      [&] {
+        FlagScope active(runActive_);
+        if (!OpenChosenPort()) return;
+        if (!PrepareRun(mode)) return;
+        // Whatever ends the run, the controls are usable afterwards.
+        struct Restore {
+          TFormMain& form;
+          ~Restore() {
+            form.SetRunControlsEnabled(true);
+            form.SetIdentEditable(true);
+          }
+        } restore{*this};
+        StartLoopOptions options;
+        options.nextBoxAfterSuccess = mode == RunMode::Download;
+        options.pauseAfterSuccess = [this] { std::this_thread::sleep_for(services_.pauseAfterSuccess); };
+        options.sequenceRunning = [this](bool running) { SetIdentEditable(!running); };
+        options.timing = services_.timing;
+        const StartLoopResult result = RunStartLoop(
+            services_.port, *this, [this, mode] { return RunSequence(mode); }, options);
+        run_.repeatRun = result.lastSucceeded;
+      },
+      this);
+  w_.Shape_ComState->SetOpen(services_.port.PortOpen());
+  if (reopenAfterRun_) {
+    reopenAfterRun_ = false;
+    OpenChosenPort();
+  }
+  if (const auto restart = std::exchange(restartMode_, std::nullopt)) {
+    QTimer::singleShot(0, this, [this, mode = *restart] { StartRun(mode); });
+  }
+}
+
+}  // namespace tuneflash::app

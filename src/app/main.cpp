@@ -1,0 +1,39 @@
+// tuneflash: the desktop window. One instance per user and desktop; a second
+// start brings the running window to the front and ends.
+#include <filesystem>
+
+#include "app/error_handler.h"
+#include "app/form_main.h"
+#include "app/qt_ui_services.h"
+#include "app/single_instance.h"
+#include "app/tuneflash_application.h"
+#include "dld/work_dir.h"
+#include "link/posix_com_port.h"
+
+int main(int argc, char** argv) {
+  using namespace tuneflash;
+  using namespace tuneflash::app;
+
+  TuneflashApplication application(argc, argv);
+  QtMessageBoxes messages;
+  ErrorHandler errors(messages);
+  application.SetErrorHandler(&errors);
+
+  SingleInstance instance(CurrentInstanceKey());
+  if (!instance.Claim()) return 0;
+
+  std::filesystem::path workDirectory = std::filesystem::temp_directory_path();
+  errors.Guard([&] { workDirectory = DefaultWorkDirectory(); });
+
+  QtFileDialogs dialogs;
+  SystemPortList ports;
+  PosixComPort port;
+  TFormMain form(MainWindowServices{dialogs, messages, ports, port, workDirectory});
+  QObject::connect(&instance, &SingleInstance::activateRequested, &form, &TFormMain::ActivateInstance);
+  QObject::connect(&form, &TFormMain::exitRequested, &application, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
+  form.show();
+  const int code = application.exec();
+  port.CloseComPort();
+  return code;
+}

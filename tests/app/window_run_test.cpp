@@ -1,0 +1,184 @@
+// Whole runs through the window against the simulated box on a pty: a
+// download (and the wait for the next box), an upload that shows the box's
+// identity, and Reset in the middle of a transfer.
+#include <QTimer>
+
+#include "boxsim/box_sim.h"
+#include "dld/file_io.h"
+#include "dld/record_reader.h"
+#include "sample_files.h"
+#include "window_fakes.h"
+
+namespace tuneflash::app::testing {
+namespace {
+
+using tuneflash::testing::WriteBytes;
+
+Bytes LoaderFile() {
+  return SampleDownloadFile(PartitionSet::Loader,
+                            {.ident = 1, .softwareModule = "LDR", .softwareVersion = "2.10"}, 5000);
+}
+
+// Runs `action` at the window's next pump after the `nth` time the status line
+// shows a text for which `matches` holds (a box answers within milliseconds).
+void OnStatus(WindowRig& rig, std::function<bool(const QString&)> matches, int nth,
+              std::function<void()> action) {
+  auto* status = rig.Field("E_Start");
+  auto seen = std::make_shared<int>(0);
+  auto connection = std::make_shared<QMetaObject::Connection>();
+  *connection = QObject::connect(status, &QLineEdit::textChanged, status, [=](const QString& text) {
+    if (!matches(text) || ++*seen < nth) return;
+    QObject::disconnect(*connection);
+    QTimer::singleShot(0, action);
+  });
+}
+
+bool Is(const QString& text, const char* expected) {
+  return text == QLatin1String(expected);
+}
+
+// `expected` appears in `texts` in this order (other texts may lie between).
+bool InOrder(const QStringList& texts, const QStringList& expected) {
+  qsizetype at = 0;
+  for (const QString& text : texts) {
+    if (at < expected.size() && text == expected[at]) ++at;
+  }
+  return at == expected.size();
+}
+
+}  // namespace
+
+class WindowRunTest : public QObject {
+  Q_OBJECT
+
+  struct BoxRig : WindowRig {
+    explicit BoxRig(boxsim::BoxFaults faults = {})
+        : WindowRig(LinkTiming{}, std::chrono::milliseconds(100)), box(MakeOptions(faults)) {
+      box.Start();
+      ports.devices = {{box.DevicePath(), "simulated box"}};
+    }
+    ~BoxRig() { box.Stop(); }
+    static boxsim::BoxSimOptions MakeOptions(boxsim::BoxFaults faults) {
+      boxsim::BoxSimOptions options;
+      options.faults = faults;
+      return options;
+    }
+    void OpenLoaderFile() {
+      WriteBytes(file, LoaderFile());
+      dialogs.answers << QString::fromStdString(file.string());
+      Click("SB_Open");
+    }
+    bool ControlsEnabled() {
+      for (const char* name : {"CB_Com", "CB_Upg", "P_Open", "P_Start", "P_VerInfo", "P_But"}) {
+        if (!Child<QWidget>(name)->isEnabled()) return false;
+      }
+      return true;
+    }
+    boxsim::BoxSim box;
+    std::filesystem::path file = dir / "loader.dld";
+  };
+
+ private slots:
+  void DownloadThenWaitForTheNextBox() {
+    BoxRig rig;
+    rig.OpenLoaderFile();
+    StatusLog log(*rig.Field("E_Start"));
+    bool lockedWhileRunning = false;
+    OnStatus(
+        rig, [](const QString& t) { return Is(t, "Transfer..."); }, 1,
+        [&] {
+          lockedWhileRunning =
+              !rig.Child<QWidget>("CB_Com")->isEnabled() && !rig.Child<QWidget>("P_Start")->isEnabled() &&
+              rig.Field("E_Ident")->isReadOnly() && rig.Child<QWidget>("SB_Reset")->isEnabled();
+        });
+    // The second "Connectting..." is the wait for the next box: stop there.
+    OnStatus(
+        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    rig.Click("SB_Sta");
+
+    QCOMPARE(log.texts, (QStringList{"Connectting...",
+                                     "Connect Success!",
+                                     "Verify...",
+                                     "Verify Success!",
+                                     "Transfer...",
+                                     "Transfering Data:  25%",
+                                     "Transfering Data:  50%",
+                                     "Transfering Data:  75%",
+                                     "Transfering Data:  100%",
+                                     "Transfer Success!",
+                                     "Erase flash...",
+                                     "Erase flash...  25%",
+                                     "Erase flash...  50%",
+                                     "Erase flash...  75%",
+                                     "Erase flash...  100%",
+                                     "Erase flash Success!",
+                                     "Program flash...",
+                                     "Program flash...  25%",
+                                     "Program flash...  50%",
+                                     "Program flash...  75%",
+                                     "Program flash...  100%",
+                                     "Program flash Success!",
+                                     "Update Success!",
+                                     "Connectting..."}));
+    QCOMPARE(rig.box.Record().downloadsCompleted, 1);
+    QVERIFY(lockedWhileRunning);
+    QVERIFY(rig.ControlsEnabled());
+    QVERIFY(!rig.Field("E_Ident")->isReadOnly());
+  }
+
+  void UploadReturnsToIdleWithTheBoxIdentity() {
+    BoxRig rig;
+    // Give the box an identity: download the loader set first.
+    rig.OpenLoaderFile();
+    OnStatus(
+        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    rig.Click("SB_Sta");
+    QCOMPARE(rig.box.Record().downloadsCompleted, 1);
+
+    const std::filesystem::path target = rig.dir / "loader-from-box.dld";
+    rig.Choose("CB_Upg", 4);  // Upload Loader
+    rig.dialogs.answers << QString::fromStdString(target.string());
+    rig.Click("SB_Open");
+    QVERIFY(rig.Field("E_Manu")->text().isEmpty());
+    StatusLog log(*rig.Field("E_Start"));
+    rig.Click("SB_Sta");  // returns when the run has ended
+
+    QVERIFY2(InOrder(log.texts, {"Connectting...", "Transfering Data:  100%", "Update Success!"}),
+             qPrintable(log.texts.join(QStringLiteral(" | "))));
+    QCOMPARE(rig.Status(), QStringLiteral("Update Success!"));
+    QVERIFY(!rig.form.runActive());
+    QVERIFY(rig.ControlsEnabled());
+    QCOMPARE(rig.Field("E_Manu")->text(), QStringLiteral("BENCH-MAKER"));
+    QCOMPARE(rig.Field("E_SofMod")->text(), QStringLiteral("LDR"));
+    QCOMPARE(rig.Field("E_Ident")->text(), QStringLiteral("1"));
+    const VerifyReport report = VerifyDownloadFile(ReadWholeFile(target), true);
+    QVERIFY(report.ok());
+    const Bytes sent = ReadWholeFile(rig.file);
+    QCOMPARE(VerifyDownloadFile(sent, true).partitions[0].raw, report.partitions[0].raw);
+  }
+
+  void ResetInTheMiddleOfATransferEndsTheRun() {
+    boxsim::BoxFaults faults;
+    faults.silentAfterBlock = 2;
+    BoxRig rig(faults);
+    rig.OpenLoaderFile();
+    StatusLog log(*rig.Field("E_Start"));
+    OnStatus(
+        rig, [](const QString& t) { return t.startsWith(QStringLiteral("Transfer")); }, 1,
+        [&] { QTimer::singleShot(100, [&] { rig.Click("SB_Reset"); }); });
+    rig.Click("SB_Sta");
+
+    QVERIFY(!rig.form.runActive());
+    QVERIFY(!rig.port.PortOpen());
+    QVERIFY(rig.ControlsEnabled());
+    QVERIFY(!rig.Field("E_Ident")->isReadOnly());
+    QVERIFY2(!log.texts.contains(QStringLiteral("Update failed!")),
+             qPrintable(log.texts.join(QStringLiteral(" | "))));
+    QCOMPARE(rig.box.Record().downloadsCompleted, 0);
+  }
+};
+
+}  // namespace tuneflash::app::testing
+
+TUNEFLASH_WINDOW_TEST_MAIN(tuneflash::app::testing::WindowRunTest)
+#include "window_run_test.moc"
