@@ -7,6 +7,7 @@
 #include "app/qt_ui_services.h"
 #include "app/single_instance.h"
 #include "app/tuneflash_application.h"
+#include "app/window_satcodx.h"
 #include "dld/work_dir.h"
 #include "link/posix_com_port.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
   SystemPortList ports;
   PosixComPort port;
   TFormMain form(MainWindowServices{dialogs, messages, ports, port, workDirectory});
+  WindowSatcoDx satcoDx(form);
   QObject::connect(&instance, &SingleInstance::activateRequested, &form, &TFormMain::ActivateInstance);
   QObject::connect(&form, &TFormMain::exitRequested, &application, &QCoreApplication::quit,
                    Qt::QueuedConnection);

@@ -3,10 +3,16 @@
 // identity, and Reset in the middle of a transfer.
 #include <QTimer>
 
+#include "app/window_satcodx.h"
+#include "boxdb/database_image.h"
+#include "boxdb/satellites.h"
+#include "boxdb/transponders.h"
 #include "boxsim/box_sim.h"
+#include "dld/data_image.h"
 #include "dld/file_io.h"
 #include "dld/record_reader.h"
 #include "sample_files.h"
+#include "satcodx/sample_database.h"
 #include "window_fakes.h"
 
 namespace tuneflash::app::testing {
@@ -175,6 +181,39 @@ class WindowRunTest : public QObject {
     QVERIFY2(!log.texts.contains(QStringLiteral("Update failed!")),
              qPrintable(log.texts.join(QStringLiteral(" | "))));
     QCOMPARE(rig.box.Record().downloadsCompleted, 0);
+  }
+
+  void SatcoDxRunMergesTheListIntoTheBox() {
+    tuneflash::testing::TempDir flash;
+    const auto sample = SampleDatabase(DefaultSampleSatellites());
+    WriteBytes(flash / "flash.bin",
+               SampleFlashImage(SampleDataFile(*sample, 2, tuneflash::SampleIdentity())));
+    boxsim::BoxSimOptions options;
+    options.flashFile = flash / "flash.bin";
+    WindowRig rig(LinkTiming{}, std::chrono::milliseconds(100));
+    boxsim::BoxSim box(options);
+    box.Start();
+    rig.ports.devices = {{box.DevicePath(), "simulated box"}};
+    WindowSatcoDx satcoDx(rig.form);
+    satcoDx.SetPause([](std::chrono::milliseconds) {});
+    const auto list = std::filesystem::path(TUNEFLASH_SATCODX_TESTDATA) / "turksat420e_v103_sirfi_sample.sdx";
+    rig.dialogs.answers << QString::fromStdString(list.string());
+    rig.form.OpenForMode(RunMode::SatcoDx);
+    StatusLog log(*rig.Field("E_Start"));
+    rig.form.StartRun(RunMode::SatcoDx);  // returns when the run has ended
+    box.Stop();
+
+    QVERIFY2(InOrder(log.texts, {"Connectting...", "Transfering Data:  100%", "SatcoDX Update Success!",
+                                 "Inputting SatcoDX file, please wait...", "File saving, please wait...",
+                                 "SatcoDX Download start!", "Program flash Success!", "Update Success!"}),
+             qPrintable(log.texts.join(QStringLiteral(" | "))));
+    QCOMPARE(log.texts.count(QStringLiteral("Connect Success!")), 1);  // the upload says it, the download not
+    QVERIFY(!rig.form.runActive());
+    const Bytes image = box.Flash().Read(kDataImageBase, kDataImageSize);
+    QVERIFY(CheckBlockTable(image));
+    auto onBox = SampleDatabase({});
+    DecodeDatabaseImage(*onBox, UnpackDatabase(image, DetectDatabaseSlot(image)));
+    QVERIFY(GetSatTpCount(*onBox, FindSatelliteByPos(*onBox, 420)) > 20);
   }
 };
 

@@ -1,0 +1,22 @@
+// The window's SatcoDX download.
+#include "app/window_satcodx.h"
+
+#include "satcodx/satcodx_download.h"
+
+namespace tuneflash::app {
+
+WindowSatcoDx::WindowSatcoDx(TFormMain& form)
+    : db_(std::make_unique<BoxDatabase>()), session_{*db_, conversion_, form, {}, {}} {
+  form.SetSatcoDxSequence([this](const SatcoDxRun& run) { return Run(run); });
+}
+
+bool WindowSatcoDx::Run(const SatcoDxRun& run) {
+  conversion_.workDirectory = run.workFile.parent_path();
+  conversion_.partitionCount = run.partitionCount;
+  SatcoDxDownloadOptions options;
+  options.timing = run.timing;
+  options.pause = pause_;
+  return DownloadSatcoDx(run.port, run.header, run.workFile, run.satcoDxFiles, session_, options);
+}
+
+}  // namespace tuneflash::app
