@@ -16,10 +16,11 @@ struct StartLoopOptions {
   bool nextBoxAfterSuccess = false;
   // Stop after this many successful boxes; 0 for no limit.
   int maxBoxes = 0;
-  // The pause after "Update Success!" before the next box (1500 ms, no pumping).
+  // The pause after "Update Success!" before the next box (1500 ms, no
+  // pumping); it is left out when no next box follows.
   std::function<void()> pauseAfterSuccess;
-  // Called with true once the box has said hello, with false when the
-  // sequence has returned (the window locks and frees its ident field).
+  // Called with true once the box has said hello and with false at the end
+  // of every pass (the window locks and frees its ident field).
   std::function<void(bool running)> sequenceRunning;
   LinkTiming timing;
 };

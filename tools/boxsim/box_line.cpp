@@ -30,6 +30,8 @@ constexpr auto kStallLimit = std::chrono::milliseconds(200);
 // by spinning, then by waiting.
 constexpr auto kLandingSpin = std::chrono::microseconds(300);
 constexpr auto kLandingGrace = std::chrono::milliseconds(5);
+// A frame sent this soon after the PC's last frame was complete answers it.
+constexpr auto kReplyWindow = std::chrono::milliseconds(1);
 // Output is written in slices of about this much line time when paced.
 constexpr auto kPaceSlice = std::chrono::microseconds(1000);
 
@@ -267,7 +269,11 @@ void BoxLine::WriteAll(ByteSpan data) {
 // times after the line became free.
 void BoxLine::WritePaced(ByteSpan data) {
   const auto perChar = std::chrono::nanoseconds(11'000'000'000LL / options_.wireRate);
-  const auto start = std::max(Clock::now(), lineOutFree_);
+  // A reply leaves as soon as the frame it answers is complete on the line:
+  // the simulator's own wake-up after that moment is not time a box loses.
+  const auto now = Clock::now();
+  const auto answered = now - lineInFree_ < kReplyWindow ? std::min(now, lineInFree_) : now;
+  const auto start = std::max(answered, lineOutFree_);
   const auto slice = std::max<long>(1, static_cast<long>(kPaceSlice / perChar));
   std::size_t sent = 0;
   while (sent < data.size()) {
