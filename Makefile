@@ -16,13 +16,13 @@ deps:
 
 build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
+	@cmake --build $(BUILD) -j $(JOBS) -- --no-print-directory
 
 # Sanitizer build of the core, the CLI, the simulator and their tests (no window).
 build-asan: deps
 	@cmake -S . -B $(BUILD_SAN) -DTUNEFLASH_SANITIZE=ON -DTUNEFLASH_GUI=OFF -DTUNEFLASH_BENCH=OFF \
 	  -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD_SAN) -j $(JOBS)
+	@cmake --build $(BUILD_SAN) -j $(JOBS) -- --no-print-directory
 
 demo: build
 	@./scripts/demo.sh $(BUILD)/bin
