@@ -134,13 +134,13 @@ void BuildButtonRow(MainWidgets& w) {
 }
 
 void BuildIdentityPanel(MainWidgets& w) {
-  struct FieldSpec {
+  struct FieldLayout {
     const char* name;
     const char* labelName;
     const char* caption;
     int width;
   };
-  static constexpr std::array<FieldSpec, kIdentityFieldCount> kFields{{
+  static constexpr std::array<FieldLayout, kIdentityFieldCount> kFields{{
       {"E_Ident", "Label_Ident", "Ident for nocheck:", 70},
       {"E_Manu", "Label_Manu", "Manufacture Ident:", 110},
       {"E_HarMod", "Label_HarMod", "Hardware Module:", 70},
@@ -162,14 +162,14 @@ void BuildIdentityPanel(MainWidgets& w) {
   const int top = (kIdentityPanelHeight - 2 * rowPitch - kIdentityFieldHeight) / 2;
   const int rightColumn = kClientWidth - 10 - 110 - 4 - labelWidth[1];
   for (int i = 0; i < kIdentityFieldCount; ++i) {
-    const FieldSpec& spec = kFields[static_cast<std::size_t>(i)];
+    const FieldLayout& layout = kFields[static_cast<std::size_t>(i)];
     const int x = (i % 2 == 0) ? 8 : rightColumn;
     const int y = top + (i / 2) * rowPitch;
     const int width = labelWidth[static_cast<std::size_t>(i % 2)];
-    auto* field = MakeReadOnlyField(w.P_VerInfo, spec.name);
-    field->setGeometry(x + width + 4, y, spec.width, kIdentityFieldHeight);
+    auto* field = MakeReadOnlyField(w.P_VerInfo, layout.name);
+    field->setGeometry(x + width + 4, y, layout.width, kIdentityFieldHeight);
     PaintIdentityField(*field, false);
-    auto* label = MakeLabel(w.P_VerInfo, spec.labelName, spec.caption);
+    auto* label = MakeLabel(w.P_VerInfo, layout.labelName, layout.caption);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setGeometry(x, y, width, kIdentityFieldHeight);
     label->setBuddy(field);

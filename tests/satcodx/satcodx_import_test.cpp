@@ -16,12 +16,12 @@
 namespace tuneflash {
 namespace {
 
+using testing::SdxColumns;
 using testing::SdxFile;
 using testing::SdxLine;
-using testing::SdxLineSpec;
 
-SdxLineSpec Line(std::string frequencyKHz, std::string name, char type = 'T', char polarisation = '1') {
-  SdxLineSpec s;
+SdxColumns Line(std::string frequencyKHz, std::string name, char type = 'T', char polarisation = '1') {
+  SdxColumns s;
   s.frequencyKHz = std::move(frequencyKHz);
   s.name = std::move(name);
   s.name2 = "";
@@ -81,9 +81,9 @@ class SatcoDxImportTest : public ::testing::Test {
 };
 
 TEST_F(SatcoDxImportTest, ReplacesTheSatellitesTranspondersAndPrograms) {
-  SdxLineSpec other = Line("011000000", "Other");
+  SdxColumns other = Line("011000000", "Other");
   other.position = "0282";
-  SdxLineSpec unknown = Line("011000000", "Nowhere");
+  SdxColumns unknown = Line("011000000", "Nowhere");
   unknown.position = "0999";
   const auto list = List(
       "astra.sdx", SdxFile({SdxLine(Line("011778000", "First")), SdxLine(Line("012000000", "Second")),
@@ -115,9 +115,9 @@ TEST_F(SatcoDxImportTest, PolarisationDigitsAndTheRealServiceId) {
   std::vector<std::string> lines;
   const char digits[] = {'0', '1', '2', '3'};
   for (int i = 0; i < 4; ++i) {
-    auto spec = Line("01" + std::to_string(1000 + i) + "000", "P" + std::to_string(i), 'T', digits[i]);
-    spec.serviceId = std::to_string(28106 + i);
-    lines.push_back(SdxLine(spec));
+    auto cols = Line("01" + std::to_string(1000 + i) + "000", "P" + std::to_string(i), 'T', digits[i]);
+    cols.serviceId = std::to_string(28106 + i);
+    lines.push_back(SdxLine(cols));
   }
   Bytes file;
   for (const auto& l : lines) file.insert(file.end(), l.begin(), l.end());
@@ -143,10 +143,10 @@ TEST_F(SatcoDxImportTest, ImportingTheSameListTwiceGivesTheSameDatabase) {
 }
 
 TEST_F(SatcoDxImportTest, UnknownSatelliteIsReportedAndNothingSaved) {
-  SdxLineSpec spec = Line("011000000", "X");
-  spec.position = "0005";
-  spec.satName = "ABC";
-  ASSERT_FALSE(Import({List("x.sdx", SdxFile({SdxLine(spec)}))}));
+  SdxColumns cols = Line("011000000", "X");
+  cols.position = "0005";
+  cols.satName = "ABC";
+  ASSERT_FALSE(Import({List("x.sdx", SdxFile({SdxLine(cols)}))}));
   const auto statuses = observer.Only("status");
   ASSERT_GE(statuses.size(), 2u);
   EXPECT_EQ(statuses[statuses.size() - 2], "Name: ABC               [   0.5 ] not existing!");
@@ -166,13 +166,13 @@ TEST_F(SatcoDxImportTest, FullDatabaseSavesNothing) {
   const Bytes fullFile = testing::DataFileOf(*full, 2);
   testing::WriteBytes(work, fullFile);
   // 28.2 has 3 transponders that the import deletes first, so the list needs more than that.
-  SdxLineSpec spec = Line("011000000", "X");
-  spec.position = "0282";
+  SdxColumns cols = Line("011000000", "X");
+  cols.position = "0282";
   std::vector<std::string> lines;
   Bytes file;
   for (int i = 0; i < 10; ++i) {
-    spec.frequencyKHz = "01" + std::to_string(1000 + i) + "000";
-    const auto line = SdxLine(spec);
+    cols.frequencyKHz = "01" + std::to_string(1000 + i) + "000";
+    const auto line = SdxLine(cols);
     file.insert(file.end(), line.begin(), line.end());
   }
   const auto earlier = List("ok.sdx", SdxFile({SdxLine(Line("011778000", "A"))}));
@@ -182,7 +182,7 @@ TEST_F(SatcoDxImportTest, FullDatabaseSavesNothing) {
 }
 
 TEST_F(SatcoDxImportTest, ConversionErrorEndsTheImportWithNothingSaved) {
-  SdxLineSpec bad = Line("011000000", "Bad");
+  SdxColumns bad = Line("011000000", "Bad");
   bad.symbolRate = "2750 ";
   EXPECT_THROW(Import({List("bad.sdx", SdxFile({SdxLine(Line("011778000", "A")), SdxLine(bad)}))}),
                ConversionError);

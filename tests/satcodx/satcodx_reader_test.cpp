@@ -11,14 +11,14 @@
 namespace tuneflash {
 namespace {
 
+using testing::SdxColumns;
 using testing::SdxFile;
 using testing::SdxLine;
-using testing::SdxLineSpec;
 
-SATCODX_INFO_SHOW_T Parse(const SdxLineSpec& spec) {
+SATCODX_INFO_SHOW_T Parse(const SdxColumns& cols) {
   SatcoDxReader reader;
   reader.ClearSatcoDxRecord();
-  const auto line = SdxLine(spec);
+  const auto line = SdxLine(cols);
   std::copy(line.begin(), line.end(), reader.line().begin());
   reader.ParseSatcoDxLine();
   return reader.record();
@@ -51,25 +51,25 @@ TEST(SatcoDxReader, ColumnsOfAServiceLine) {
 TEST(SatcoDxReader, CodedColumns) {
   const std::pair<char, int> types[] = {{'T', 0}, {'R', 1}, {'D', 2}, {'_', 3}, {'t', 0}, {' ', 0}};
   for (const auto& [code, type] : types) {
-    SdxLineSpec s;
+    SdxColumns s;
     s.type = code;
     EXPECT_EQ(Parse(s).service_type, type) << code;
   }
   for (const auto& [mpeg, type] : {std::pair{"MPG1", 3}, {"MPG2", 4}, {"mpg1", 4}, {"    ", 4}}) {
-    SdxLineSpec s;
+    SdxColumns s;
     s.mpeg = mpeg;
     EXPECT_EQ(Parse(s).mpeg_type, type) << mpeg;
   }
   for (const auto& [crypto, scrambled] :
        {std::pair{"____", 0}, {"    ", 1}, {"1234", 1}, {"___ ", 1}, {"LCKD", 1}}) {
-    SdxLineSpec s;
+    SdxColumns s;
     s.crypto = crypto;
     EXPECT_EQ(Parse(s).scrambled, scrambled) << crypto;
   }
 }
 
 TEST(SatcoDxReader, NumbersRewrittenAsText) {
-  SdxLineSpec s;
+  SdxColumns s;
   s.frequencyKHz = "010714250";
   s.position = "0005";
   s.serviceId = "00040";
@@ -90,7 +90,7 @@ TEST(SatcoDxReader, NumbersRewrittenAsText) {
 }
 
 TEST(SatcoDxReader, NotGivenColumnsAndConversionErrors) {
-  SdxLineSpec s;
+  SdxColumns s;
   s.pidA = s.pidB = s.pidC = "____";
   s.serviceId = "_____";
   auto r = Parse(s);

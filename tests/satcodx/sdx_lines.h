@@ -9,7 +9,7 @@
 
 namespace tuneflash::testing {
 
-struct SdxLineSpec {
+struct SdxColumns {
   std::string satName = "Astra 1 (19.2E)";
   char type = 'T';
   std::string mpeg = "MPG2";
@@ -29,7 +29,7 @@ struct SdxLineSpec {
 };
 
 // One 128-byte line, unused columns filled with "_" as writers do.
-inline std::string SdxLine(const SdxLineSpec& s) {
+inline std::string SdxLine(const SdxColumns& s) {
   std::string line(kSatcoDxLineSize, '_');
   auto put = [&line](std::size_t at, std::size_t width, std::string_view text) {
     std::string field(text.substr(0, width));
