@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config clang-format
   liblzo2-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libserialport-dev
+  libserialport-dev nlohmann-json3-dev nettle-dev
   qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6network6 libqt6svg6
   libjpeg-dev
   fonts-liberation xvfb xauth x11-utils imagemagick openbox
