@@ -3,16 +3,20 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/port_choice.h"
+#include "cli/port_lanes.h"
 #include "cli/port_session.h"
 #include "dld/download_header.h"
 #include "dld/records.h"
+#include "link/box_registry.h"
 #include "link/download.h"
+#include "link/upgrade_status.h"
 
 namespace tuneflash::cli {
 namespace {
 
 struct DownloadCommand {
-  PortOptions port;
+  PortChoice ports;
   std::string file;
   int count = 1;
   bool repeat = false;
@@ -37,13 +41,25 @@ int RunDownload(const DownloadCommand& o) {
     std::cerr << "tuneflash-cli: '" << o.file << "' is too short for a download file header\n";
     return kExitUsage;
   }
-  PortSession session(o.port);
+  const auto names = ExpandPortChoice(o.ports);
+  if (!names) return kExitUsage;
+  const std::filesystem::path file = o.file;
+  if (names->size() > 1) {
+    LanesOptions lanes{o.count, o.repeat, DataBytesOf(o.file, partitions)};
+    return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes, [&](Lane& lane) -> LaneSequence {
+      return [&lane, &file, partitions] {
+        const bool ok = DownloadFile(lane.port, lane.observer, file, partitions);
+        return BoxEnd{ok ? RunOutcome::Success : RunOutcome::Failed,
+                      std::string(*StatusText(ok ? kUpdateSuccess : kUpdateFailed))};
+      };
+    });
+  }
+  PortSession session(SinglePort(o.ports, names->front()));
   if (const auto failed = session.Open()) return *failed;
   session.observer().SetExpectedBytes(DataBytesOf(o.file, partitions));
   StartLoopOptions loop;
   loop.nextBoxAfterSuccess = o.repeat || o.count > 1;
   loop.maxBoxes = o.repeat ? 0 : o.count;
-  const std::filesystem::path file = o.file;
   return session.RunLoop([&] { return DownloadFile(session.port(), session.observer(), file, partitions); },
                          loop);
 }
@@ -54,10 +70,12 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
   auto o = std::make_shared<DownloadCommand>();
   auto* cmd =
       app.add_subcommand("download", "Flash a download file into the box on PORT (one box by default)");
-  AddPortOptions(*cmd, o->port);
-  auto* count = cmd->add_option("-n,--count", o->count, "Flash N boxes one after another")
+  AddPortChoiceOptions(*cmd, o->ports);
+  auto* count = cmd->add_option("-n,--count", o->count, "Flash N boxes one after another (on each port)")
                     ->check(CLI::Range(1, 100000));
-  cmd->add_flag("--repeat", o->repeat, "Flash box after box until Ctrl-C")->excludes(count);
+  cmd->add_flag("--repeat", o->repeat,
+                "Flash box after box until Ctrl-C; on several ports a failed box does not end its port")
+      ->excludes(count);
   cmd->add_option("file", o->file, "Download file (.dld)")->required();
   cmd->callback([&context, o] { context.exitCode = RunDownload(*o); });
 }

@@ -1,0 +1,62 @@
+// The observer of one port in a run on several ports: keeps that port's
+// view (state, percent, rate, boxes) and hands it to the shared console.
+// Stopping is the main thread's flag; the port is closed by its own thread,
+// at the next pump, so no lock ever sits around the protocol.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "cli/lane_console.h"
+#include "cli/stop_flag.h"
+#include "link/com_port.h"
+#include "link/run_observer.h"
+#include "runlog/run_record.h"
+
+namespace tuneflash::cli {
+
+class LaneObserver final : public RunObserver {
+ public:
+  LaneObserver(int lane, ComPort& port, StopFlag& stop, LaneConsole& console);
+
+  void ShowStatus(std::string_view text) override;
+  void SetRunControlsEnabled(bool) override {}
+  void AddLogLine(std::string_view line) override;
+  void ResetProgress() override { position_ = 0; }
+  void StepProgress(int max, int step) override;
+  void Pump() override;
+  void AddTransferredBytes(std::size_t count) override;
+
+  // The data bytes a download's transfer carries: its percent then follows them.
+  void SetExpectedBytes(std::size_t total) { expectedBytes_ = total; }
+  void SetDevice(const std::string& device);
+  // One box ended: counts a success or a failure (a stopped box is neither)
+  // and keeps `result` as the port's last result.
+  void BoxEnded(RunOutcome outcome, const std::string& result);
+  // The port ends without a box to count (cannot open, device gone).
+  void PortEnded(const std::string& why);
+
+  // Closes the port if the stop flag is up; true when it is.
+  bool StopIfAsked();
+  bool stopped() const { return stopped_; }
+  const LaneView& view() const { return view_; }
+
+ private:
+  void Refresh();
+
+  int lane_;
+  ComPort& port_;
+  StopFlag& stop_;
+  LaneConsole& console_;
+  LaneView view_;
+  bool stopped_ = false;
+  std::string phasePrefix_;
+  int position_ = 0;
+  int maximum_ = 0;
+  std::size_t bytes_ = 0;
+  std::size_t expectedBytes_ = 0;
+  std::chrono::steady_clock::time_point phaseStart_;
+};
+
+}  // namespace tuneflash::cli
