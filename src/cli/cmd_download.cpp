@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/box_log.h"
 #include "cli/commands.h"
 #include "cli/port_choice.h"
 #include "cli/port_lanes.h"
@@ -11,6 +12,7 @@
 #include "link/box_registry.h"
 #include "link/download.h"
 #include "link/upgrade_status.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::cli {
 namespace {
@@ -20,6 +22,7 @@ struct DownloadCommand {
   std::string file;
   int count = 1;
   bool repeat = false;
+  std::string log;
 };
 
 // The bytes of the data records: what the blocks carry.
@@ -43,25 +46,43 @@ int RunDownload(const DownloadCommand& o) {
   }
   const auto names = ExpandPortChoice(o.ports);
   if (!names) return kExitUsage;
+  std::shared_ptr<const RunLogFile> runLog;
+  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
   const std::filesystem::path file = o.file;
+  // One box: the download, then its record.
+  const auto flash = [&file, partitions](ComPort& port, RunObserver& observer, BoxLog& log,
+                                         const std::function<bool()>& stopped) {
+    log.BoxStarted();
+    const bool ok = DownloadFile(port, observer, file, partitions);
+    const RunOutcome outcome = OutcomeOf(ok, stopped());
+    log.BoxEnded(outcome, FactsOfFile(std::filesystem::absolute(file)), {}, observer);
+    return outcome;
+  };
   if (names->size() > 1) {
     LanesOptions lanes{o.count, o.repeat, DataBytesOf(o.file, partitions)};
     return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes, [&](Lane& lane) -> LaneSequence {
-      return [&lane, &file, partitions] {
-        const bool ok = DownloadFile(lane.port, lane.observer, file, partitions);
-        return BoxEnd{ok ? RunOutcome::Success : RunOutcome::Failed,
-                      std::string(*StatusText(ok ? kUpdateSuccess : kUpdateFailed))};
+      auto log = std::make_shared<BoxLog>(runLog, "download", lane.name, lane.device);
+      return [&lane, flash, log] {
+        const RunOutcome outcome =
+            flash(lane.port, lane.observer, *log, [&lane] { return lane.observer.stopped(); });
+        return BoxEnd{outcome, std::string(*StatusText(outcome == RunOutcome::Success ? kUpdateSuccess
+                                                                                      : kUpdateFailed))};
       };
     });
   }
   PortSession session(SinglePort(o.ports, names->front()));
   if (const auto failed = session.Open()) return *failed;
   session.observer().SetExpectedBytes(DataBytesOf(o.file, partitions));
+  BoxLog log(runLog, "download", names->front(), session.port().DeviceName());
   StartLoopOptions loop;
   loop.nextBoxAfterSuccess = o.repeat || o.count > 1;
   loop.maxBoxes = o.repeat ? 0 : o.count;
-  return session.RunLoop([&] { return DownloadFile(session.port(), session.observer(), file, partitions); },
-                         loop);
+  return session.RunLoop(
+      [&] {
+        return flash(session.port(), session.observer(), log,
+                     [&session] { return session.observer().interrupted(); }) == RunOutcome::Success;
+      },
+      loop);
 }
 
 }  // namespace
@@ -76,6 +97,7 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
   cmd->add_flag("--repeat", o->repeat,
                 "Flash box after box until Ctrl-C; on several ports a failed box does not end its port")
       ->excludes(count);
+  AddLogOption(*cmd, o->log);
   cmd->add_option("file", o->file, "Download file (.dld)")->required();
   cmd->callback([&context, o] { context.exitCode = RunDownload(*o); });
 }

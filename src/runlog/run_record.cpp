@@ -8,7 +8,7 @@
 namespace tuneflash {
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 std::string Hex32(std::uint32_t value) {
   char text[16];
@@ -96,7 +96,7 @@ std::string FormatUtc(std::chrono::system_clock::time_point when) {
   return text;
 }
 
-json RecordToJson(const RunRecord& record) {
+nlohmann::ordered_json RecordToJson(const RunRecord& record) {
   json out{{"start", FormatUtc(record.start)},
            {"end", FormatUtc(record.end)},
            {"duration_s", Seconds(record.end - record.start)},

@@ -54,7 +54,7 @@ std::string_view OutcomeName(RunOutcome outcome);  // "success", "failed", "stop
 // "2026-12-08T18:30:05.123Z".
 std::string FormatUtc(std::chrono::system_clock::time_point when);
 
-nlohmann::json RecordToJson(const RunRecord& record);
+nlohmann::ordered_json RecordToJson(const RunRecord& record);
 
 // The record as one line of JSON ending in '\n'. Bytes of the file's text
 // fields that are not UTF-8 become U+FFFD rather than failing the record.
