@@ -5,9 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "cli/box_log.h"
 #include "cli/commands.h"
 #include "cli/port_session.h"
 #include "dld/work_dir.h"
+#include "runlog/file_facts.h"
 #include "satcodx/satcodx_download.h"
 
 namespace tuneflash::cli {
@@ -17,6 +19,7 @@ struct SatcoDxCommand {
   PortOptions port;
   std::vector<std::string> lists;
   std::string workdir;
+  std::string log;
 };
 
 int RunSatcoDx(const SatcoDxCommand& o) {
@@ -39,16 +42,34 @@ int RunSatcoDx(const SatcoDxCommand& o) {
     return kExitUsage;
   }
 
+  std::shared_ptr<const RunLogFile> runLog;
+  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
+  BoxLog log(runLog, "satcodx", o.port.port, session.port().DeviceName());
   auto db = std::make_unique<BoxDatabase>();
   ConversionState conversion;
   conversion.workDirectory = workFile.parent_path();
   DownloadHeaderState header;
   SatcoDxSession satcodx{*db, conversion, session.observer(), {}, {}};
   try {
-    return session.RunLoop([&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx); },
-                           StartLoopOptions{});
+    return session.RunLoop(
+        [&] {
+          log.BoxStarted();
+          bool ok = false;
+          try {
+            ok = DownloadSatcoDx(session.port(), header, workFile, lists, satcodx);
+          } catch (const std::exception& e) {
+            RecordedFailure failure{"Import", 0, 0, "a list could not be merged", std::nullopt, e.what()};
+            log.BoxEnded(RunOutcome::Failed, FactsOfFile(workFile), {failure, {}, {}}, session.observer());
+            throw;
+          }
+          // The record names the merged file that went to the box.
+          log.BoxEnded(OutcomeOf(ok, session.observer().interrupted()), FactsOfFile(workFile), {},
+                       session.observer());
+          return ok;
+        },
+        StartLoopOptions{});
   } catch (const std::exception& e) {
     // A list that does not convert or cannot be read ends the whole operation.
     session.observer().Finish();
@@ -65,6 +86,7 @@ void AddSatcoDxCommand(CLI::App& app, CliContext& context) {
       "satcodx", "Merge SatcoDX lists into the channel database of the box on PORT and download it");
   AddPortOptions(*cmd, o->port);
   cmd->add_option("lists", o->lists, "SatcoDX lists (.sdx), imported in order")->required();
+  AddLogOption(*cmd, o->log);
   cmd->add_option("--workdir", o->workdir,
                   "Directory for the work files (default: the per-user state directory)");
   cmd->callback([&context, o] { context.exitCode = RunSatcoDx(*o); });

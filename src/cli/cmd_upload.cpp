@@ -2,11 +2,13 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/box_log.h"
 #include "cli/commands.h"
 #include "cli/port_session.h"
 #include "dld/download_header.h"
 #include "dld/partition_sets.h"
 #include "link/upload.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::cli {
 namespace {
@@ -16,6 +18,7 @@ struct UploadCommand {
   std::string set;
   std::string file;
   bool force = false;
+  std::string log;
 };
 
 int RunUpload(const UploadCommand& o) {
@@ -30,12 +33,23 @@ int RunUpload(const UploadCommand& o) {
     std::cerr << "tuneflash-cli: '" << o.file << "' exists; add --force to replace it\n";
     return kExitUsage;
   }
+  std::shared_ptr<const RunLogFile> runLog;
+  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
   DownloadHeaderState header;
-  const std::filesystem::path file = o.file;
+  const std::filesystem::path file = std::filesystem::absolute(o.file);
+  BoxLog log(runLog, "upload", o.port.port, session.port().DeviceName());
   const int code = session.RunLoop(
-      [&] { return UploadFile(session.port(), session.observer(), header, file, *set); }, StartLoopOptions{});
+      [&] {
+        log.BoxStarted();
+        const bool ok = UploadFile(session.port(), session.observer(), header, file, *set);
+        // The record names what the box sent: the file, or what arrived of it.
+        log.BoxEnded(OutcomeOf(ok, session.observer().interrupted()),
+                     FactsOfFile(ok ? file : PartialUploadPath(file)), {}, session.observer());
+        return ok;
+      },
+      StartLoopOptions{});
   if (code == kExitOk) {
     std::cout << "Wrote " << o.file << ": " << PartitionSetName(*set) << " set, "
               << std::filesystem::file_size(file, ec) << " bytes, from the box '" << header.show().manufacture
@@ -57,6 +71,7 @@ void AddUploadCommand(CLI::App& app, CliContext& context) {
   AddPortOptions(*cmd, o->port);
   cmd->add_option("-s,--set", o->set, "Partition set: data, default, key, loader, app or all")->required();
   cmd->add_flag("-f,--force", o->force, "Replace OUT.dld when it exists");
+  AddLogOption(*cmd, o->log);
   cmd->add_option("file", o->file, "Download file to write (.dld)")->required();
   cmd->callback([&context, o] { context.exitCode = RunUpload(*o); });
 }
