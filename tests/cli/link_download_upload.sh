@@ -46,7 +46,7 @@ set +e
 "$CLI" download --port /dev/tuneflash-missing key.dld > /dev/null 2> missing.txt
 rc=$?
 set -e
-[ "$rc" -eq 1 ] && grep -q "/dev/tuneflash-missing: no such device" missing.txt
+[ "$rc" -eq 1 ] && grep -q "/dev/tuneflash-missing: does not exist" missing.txt && grep -q "COM.01" missing.txt
 
 # Ctrl-C while waiting for a hello that never comes closes the port: exit 130.
 python3 -c 'import os, pty, sys, time

@@ -12,6 +12,7 @@ namespace {
 
 struct Downloaded {
   bool ok = false;
+  std::optional<LinkFailure> failure;
   RecordingObserver observer;
   boxsim::BoxRecord record;
 };
@@ -26,7 +27,9 @@ Downloaded Download(const Bytes& file, const boxsim::BoxFaults& faults = {},
   EXPECT_TRUE(line.Connect(d.observer));
   DownloadOptions options;
   options.timing = timing;
-  d.ok = DownloadFile(line.port, d.observer, path, ReadPartitionCount(path), options);
+  const auto result = DownloadFile(line.port, d.observer, path, ReadPartitionCount(path), options);
+  d.ok = result.has_value();
+  if (!result) d.failure = result.error();
   d.record = line.box.Record();
   return d;
 }

@@ -48,7 +48,8 @@ class BoxOnLine {
   explicit BoxOnLine(const boxsim::BoxFaults& faults = {}) : BoxOnLine(FastBoxOptions(faults)) {}
   explicit BoxOnLine(const boxsim::BoxSimOptions& options) : box(options) {
     box.Start();
-    if (!port.OpenComPort(box.DevicePath())) ADD_FAILURE() << port.LastError();
+    if (const auto opened = port.OpenComPort(box.DevicePath()); !opened)
+      ADD_FAILURE() << DescribeFailure(opened.error());
   }
   ~BoxOnLine() {
     port.CloseComPort();
@@ -56,7 +57,7 @@ class BoxOnLine {
   }
 
   // Waits for the hello.
-  bool Connect(RecordingObserver& observer) { return ConnectBox(port, observer, FastTiming()); }
+  bool Connect(RecordingObserver& observer) { return ConnectBox(port, observer, FastTiming()).has_value(); }
 
   boxsim::BoxSim box;
   PosixComPort port;

@@ -14,6 +14,7 @@ namespace {
 
 struct Uploaded {
   bool ok = false;
+  std::optional<LinkFailure> failure;
   RecordingObserver observer;
   boxsim::BoxRecord record;
 };
@@ -23,7 +24,9 @@ Uploaded Upload(BoxOnLine& line, const std::filesystem::path& target, PartitionS
   Uploaded u;
   DownloadHeaderState header;
   EXPECT_TRUE(line.Connect(u.observer));
-  u.ok = UploadFile(line.port, u.observer, header, target, set, timing);
+  const auto result = UploadFile(line.port, u.observer, header, target, set, timing);
+  u.ok = result.has_value();
+  if (!result) u.failure = result.error();
   u.record = line.box.Record();
   return u;
 }
