@@ -60,7 +60,7 @@ bool BoxSession::Reply(std::uint8_t byte) {
 
 // Ignores everything until the PC has given up and stayed quiet.
 void BoxSession::StaySilent() {
-  while (line_.ReadFrame({FrameKind::Reply}, box_.options_.sessionTimeout)) {
+  while (Read({FrameKind::Reply, FrameKind::Status})) {
   }
 }
 
