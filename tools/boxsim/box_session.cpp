@@ -301,10 +301,7 @@ void BoxSession::Upload() {
       const DataBlock block = MakeDataBlock(number++, ByteSpan(data).subspan(at, n));
       DataBlock first = block;
       if (++sent == faults_.badUploadSumBlock) first[kDataBlockSumOffset] ^= 0xFF;
-      if (sent == faults_.hangupAfterBlock) {
-        if (!Send(first)) return;
-        line_.HangUp();
-      }
+      if (sent == faults_.hangupAfterBlock) line_.HangUp();
       if (!SendUntilAcknowledged(first, block)) return;
       if (sent == faults_.silentAfterBlock) {
         StaySilent();

@@ -32,7 +32,7 @@ struct BoxFaults {
   int silentAfterBlock = 0;      // fall silent after the k-th data block (taken or sent)
   bool badUploadHeader = false;  // upload header with a wrong check value
   int programFailPartition = -1;  // report a program failure for partition i (0-based)
-  int hangupAfterBlock = 0;       // hang up the line after the k-th data block (taken or sent)
+  int hangupAfterBlock = 0;       // hang up at the k-th data block: instead of its ACK / of sending it
   int hangupWhileErasing = -1;    // hang up the line instead of the erase result of partition i (0-based)
   int refuseUploadRequest = 0;    // NAK the first n upload requests
   bool noUploadHeader = false;    // never send the upload header

@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
   app.add_flag("--bad-upload-header", f.badUploadHeader, "Send the upload header with a wrong check value");
   app.add_option("--program-fail", f.programFailPartition, "Report a program failure for partition I (from 0)");
   app.add_option("--hangup-after-block", f.hangupAfterBlock,
-                 "Hang up the line (like a pulled adapter) at the K-th data block");
+                 "Hang up the line (like a pulled adapter) at the K-th data block: instead of its ACK in a "
+                 "download, instead of sending it in an upload");
   app.add_option("--hangup-while-erasing", f.hangupWhileErasing,
                  "Hang up the line instead of the erase result of partition I (from 0)");
   app.add_option("--refuse-upload-request", f.refuseUploadRequest, "NAK the first N upload requests");
