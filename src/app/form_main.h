@@ -90,7 +90,7 @@ class TFormMain : public QWidget, public RunObserver {
   bool OpenChosenPort();
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
-  bool RunSequence(RunMode mode);
+  LinkStatus RunSequence(RunMode mode);
   // Shows `text` in the status line; false, for the checks of Start.
   bool StopWithText(const char* text);
 

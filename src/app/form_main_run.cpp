@@ -79,9 +79,11 @@ bool TFormMain::OpenChosenPort() {
     services_.port.CloseComPort();
     w_.Shape_ComState->setToolTip(w_.CB_Com->currentText() + QStringLiteral(": no device"));
   } else {
-    opened = services_.port.OpenComPort(device);
+    services_.port.SetPortLabel(w_.CB_Com->currentText().toStdString());
+    const LinkStatus open = services_.port.OpenComPort(device);
+    opened = open.has_value();
     w_.Shape_ComState->setToolTip(opened ? QString::fromStdString(device)
-                                         : QString::fromStdString(services_.port.LastError()));
+                                         : QString::fromStdString(DescribeFailure(open.error())));
   }
   w_.Shape_ComState->SetOpen(services_.port.PortOpen());
   return opened;
@@ -192,7 +194,9 @@ bool TFormMain::PrepareRun(RunMode mode) {
   return false;
 }
 
-bool TFormMain::RunSequence(RunMode mode) {
+LinkStatus TFormMain::RunSequence(RunMode mode) {
+  LinkFailure nothingToRun;
+  nothingToRun.detail = "nothing to run in this mode";
   switch (mode) {
     case RunMode::Download:
       // Open may have chosen another file while the loop waited for the box.
@@ -201,11 +205,11 @@ bool TFormMain::RunSequence(RunMode mode) {
                           DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
     case RunMode::Upload: {
       const auto set = UploadSetForModeIndex(run_.modeListIndex);
-      if (!set) return false;
+      if (!set) return nothingToRun;
       return UploadFile(services_.port, *this, header_, run_.currentFileName, *set, services_.timing);
     }
     case RunMode::SatcoDx: {
-      if (!satcoDx_) return false;
+      if (!satcoDx_) return nothingToRun;
       const SatcoDxRun request{services_.port,
                                *this,
                                header_,
@@ -216,7 +220,7 @@ bool TFormMain::RunSequence(RunMode mode) {
       return satcoDx_(request);
     }
   }
-  return false;
+  return nothingToRun;
 }
 
 void TFormMain::StartRun(RunMode mode) {

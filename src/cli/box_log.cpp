@@ -3,6 +3,8 @@
 
 #include <iostream>
 
+#include "runlog/failure_record.h"
+
 namespace tuneflash::cli {
 
 void AddLogOption(CLI::App& command, std::string& path) {
@@ -23,37 +25,50 @@ bool OpenRunLog(const std::string& path, std::shared_ptr<const RunLogFile>& file
 }
 
 BoxLog::BoxLog(std::shared_ptr<const RunLogFile> file, std::string command, std::string port,
-               std::string device)
+               const CountingComPort& counter, std::function<bool()> stopped)
     : file_(std::move(file)),
       command_(std::move(command)),
       port_(std::move(port)),
-      device_(std::move(device)) {}
+      counter_(counter),
+      stopped_(std::move(stopped)) {}
 
-void BoxLog::BoxStarted() {
-  ++box_;
-  start_ = std::chrono::system_clock::now();
+LinkStatus BoxLog::Run(const BoxJob& job, RunObserver& observer) {
+  RunRecord record;
+  record.start = std::chrono::system_clock::now();
+  record.box = ++boxes_;
+  const LineCounts before = counter_.counts();
+  try {
+    LinkStatus status = job.run();
+    Finish(record, before, status, job, observer);
+    return status;
+  } catch (const std::exception& e) {
+    // The job cannot go on (a list that does not convert): its record, then the end of the run.
+    LinkFailure failure;
+    failure.phase = LinkPhase::Import;
+    failure.detail = e.what();
+    Finish(record, before, failure, job, observer);
+    throw;
+  }
 }
 
-RunRecord BoxLog::BoxEnded(RunOutcome outcome, FileFacts file, BoxDetails details, RunObserver& observer) {
-  RunRecord record;
-  record.start = start_;
+void BoxLog::Finish(RunRecord& record, const LineCounts& before, const LinkStatus& status, const BoxJob& job,
+                    RunObserver& observer) {
   record.end = std::chrono::system_clock::now();
   record.port = port_;
-  record.device = device_;
+  record.device = counter_.DeviceName();
   record.command = command_;
-  record.box = box_;
-  record.file = std::move(file);
-  record.outcome = outcome;
-  record.failure = std::move(details.failure);
-  record.counts = details.counts;
-  record.partitions = std::move(details.partitions);
+  record.file = job.file(status.has_value());
+  record.outcome = status ? RunOutcome::Success : stopped_() ? RunOutcome::Stopped : RunOutcome::Failed;
+  if (!status) record.failure = RecordFailure(status.error());
+  record.counts = CountsBetween(before, counter_.counts());
+  if (job.partitions) record.partitions = job.partitions();
   if (file_) {
     if (const auto failure = file_->Append(RecordLine(record))) {
-      observer.AddLogLine("the record of box " + std::to_string(box_) +
+      observer.AddLogLine("the record of box " + std::to_string(record.box) +
                           " was not written: " + failure->Describe());
     }
   }
-  return record;
+  last_ = std::move(record);
 }
 
 }  // namespace tuneflash::cli

@@ -1,4 +1,5 @@
-// `download`: flash a download file into one box, N boxes or box after box.
+// `download`: flash a download file into one box, N boxes or box after box,
+// on one port or several at once.
 #include <filesystem>
 #include <iostream>
 
@@ -8,10 +9,8 @@
 #include "cli/port_lanes.h"
 #include "cli/port_session.h"
 #include "dld/download_header.h"
-#include "dld/records.h"
 #include "link/box_registry.h"
 #include "link/download.h"
-#include "link/upgrade_status.h"
 #include "runlog/file_facts.h"
 
 namespace tuneflash::cli {
@@ -24,14 +23,6 @@ struct DownloadCommand {
   bool repeat = false;
   std::string log;
 };
-
-// The bytes of the data records: what the blocks carry.
-std::size_t DataBytesOf(const std::filesystem::path& file, int partitions) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(file, ec);
-  const auto records = kHeaderRecordSize + static_cast<std::size_t>(partitions) * kPartitionRecordSize;
-  return ec || size <= records ? 0 : static_cast<std::size_t>(size) - records;
-}
 
 int RunDownload(const DownloadCommand& o) {
   std::error_code ec;
@@ -48,41 +39,28 @@ int RunDownload(const DownloadCommand& o) {
   if (!names) return kExitUsage;
   std::shared_ptr<const RunLogFile> runLog;
   if (!OpenRunLog(o.log, runLog)) return kExitUsage;
-  const std::filesystem::path file = o.file;
-  // One box: the download, then its record.
-  const auto flash = [&file, partitions](ComPort& port, RunObserver& observer, BoxLog& log,
-                                         const std::function<bool()>& stopped) {
-    log.BoxStarted();
-    const bool ok = DownloadFile(port, observer, file, partitions);
-    const RunOutcome outcome = OutcomeOf(ok, stopped());
-    log.BoxEnded(outcome, FactsOfFile(std::filesystem::absolute(file)), {}, observer);
-    return outcome;
+  const std::filesystem::path file = std::filesystem::absolute(o.file);
+  // One box: the download, recorded with the file.
+  const auto job = [&file, partitions](ComPort& port, RunObserver& observer, const LinkTiming& timing) {
+    const DownloadOptions options{.showConnectSuccess = true, .timing = timing};
+    return BoxJob{[&port, &observer, &file, partitions, options] {
+                    return DownloadFile(port, observer, file, partitions, options);
+                  },
+                  [&file](bool) { return FactsOfFile(file); },
+                  {}};
   };
   if (names->size() > 1) {
-    LanesOptions lanes{o.count, o.repeat, DataBytesOf(o.file, partitions)};
-    return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes, [&](Lane& lane) -> LaneSequence {
-      auto log = std::make_shared<BoxLog>(runLog, "download", lane.name, lane.device);
-      return [&lane, flash, log] {
-        const RunOutcome outcome =
-            flash(lane.port, lane.observer, *log, [&lane] { return lane.observer.stopped(); });
-        return BoxEnd{outcome, std::string(*StatusText(outcome == RunOutcome::Success ? kUpdateSuccess
-                                                                                      : kUpdateFailed))};
-      };
-    });
+    const LanesOptions lanes{"download", runLog, o.count, o.repeat, PortTiming(o.ports.timeoutSeconds)};
+    return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes,
+                      [&](Lane& lane) { return job(lane.port, lane.observer, lanes.timing); });
   }
   PortSession session(SinglePort(o.ports, names->front()));
   if (const auto failed = session.Open()) return *failed;
-  session.observer().SetExpectedBytes(DataBytesOf(o.file, partitions));
-  BoxLog log(runLog, "download", names->front(), session.port().DeviceName());
   StartLoopOptions loop;
   loop.nextBoxAfterSuccess = o.repeat || o.count > 1;
   loop.maxBoxes = o.repeat ? 0 : o.count;
-  return session.RunLoop(
-      [&] {
-        return flash(session.port(), session.observer(), log,
-                     [&session] { return session.observer().interrupted(); }) == RunOutcome::Success;
-      },
-      loop);
+  return session.RunRecorded("download", runLog, job(session.port(), session.observer(), session.timing()),
+                             loop);
 }
 
 }  // namespace

@@ -46,30 +46,20 @@ int RunSatcoDx(const SatcoDxCommand& o) {
   if (!OpenRunLog(o.log, runLog)) return kExitUsage;
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
-  BoxLog log(runLog, "satcodx", o.port.port, session.port().DeviceName());
   auto db = std::make_unique<BoxDatabase>();
   ConversionState conversion;
   conversion.workDirectory = workFile.parent_path();
   DownloadHeaderState header;
   SatcoDxSession satcodx{*db, conversion, session.observer(), {}, {}};
+  SatcoDxDownloadOptions options;
+  options.timing = session.timing();
   try {
-    return session.RunLoop(
-        [&] {
-          log.BoxStarted();
-          bool ok = false;
-          try {
-            ok = DownloadSatcoDx(session.port(), header, workFile, lists, satcodx);
-          } catch (const std::exception& e) {
-            RecordedFailure failure{"Import", 0, 0, "a list could not be merged", std::nullopt, e.what()};
-            log.BoxEnded(RunOutcome::Failed, FactsOfFile(workFile), {failure, {}, {}}, session.observer());
-            throw;
-          }
-          // The record names the merged file that went to the box.
-          log.BoxEnded(OutcomeOf(ok, session.observer().interrupted()), FactsOfFile(workFile), {},
-                       session.observer());
-          return ok;
-        },
-        StartLoopOptions{});
+    // The record names the merged file that went to the box.
+    const BoxJob job{
+        [&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
+        [&](bool) { return FactsOfFile(workFile); },
+        {}};
+    return session.RunRecorded("satcodx", runLog, job, StartLoopOptions{});
   } catch (const std::exception& e) {
     // A list that does not convert or cannot be read ends the whole operation.
     session.observer().Finish();

@@ -39,17 +39,12 @@ int RunUpload(const UploadCommand& o) {
   if (const auto failed = session.Open()) return *failed;
   DownloadHeaderState header;
   const std::filesystem::path file = std::filesystem::absolute(o.file);
-  BoxLog log(runLog, "upload", o.port.port, session.port().DeviceName());
-  const int code = session.RunLoop(
-      [&] {
-        log.BoxStarted();
-        const bool ok = UploadFile(session.port(), session.observer(), header, file, *set);
-        // The record names what the box sent: the file, or what arrived of it.
-        log.BoxEnded(OutcomeOf(ok, session.observer().interrupted()),
-                     FactsOfFile(ok ? file : PartialUploadPath(file)), {}, session.observer());
-        return ok;
-      },
-      StartLoopOptions{});
+  const BoxJob job{
+      [&] { return UploadFile(session.port(), session.observer(), header, file, *set, session.timing()); },
+      // The record names what the box sent: the file, or what arrived of it.
+      [&](bool ok) { return FactsOfFile(ok ? file : PartialUploadPath(file)); },
+      {}};
+  const int code = session.RunRecorded("upload", runLog, job, StartLoopOptions{});
   if (code == kExitOk) {
     std::cout << "Wrote " << o.file << ": " << PartitionSetName(*set) << " set, "
               << std::filesystem::file_size(file, ec) << " bytes, from the box '" << header.show().manufacture

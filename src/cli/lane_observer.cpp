@@ -3,26 +3,17 @@
 
 #include <algorithm>
 
-#include "cli/progress_text.h"
-
 namespace tuneflash::cli {
 
 LaneObserver::LaneObserver(int lane, ComPort& port, StopFlag& stop, LaneConsole& console)
     : lane_(lane), port_(port), stop_(stop), console_(console), view_(console.View(lane)) {}
 
 void LaneObserver::ShowStatus(std::string_view text) {
-  const std::string_view prefix = PercentPrefixOf(text);
-  if (prefix != phasePrefix_) {
-    phasePrefix_ = std::string(prefix);
-    phaseStart_ = std::chrono::steady_clock::now();
-    bytes_ = 0;
-  }
   view_.state = std::string(text);
-  if (prefix.empty()) {
+  if (!inPhase_) {
     view_.percent = -1;
     view_.bytesPerSecond = 0;
   }
-  Refresh();
   console_.Status(lane_, view_);
 }
 
@@ -30,29 +21,38 @@ void LaneObserver::AddLogLine(std::string_view line) {
   console_.Log(lane_, line);
 }
 
-void LaneObserver::StepProgress(int max, int step) {
-  maximum_ = max;
-  position_ += step;
-  if (position_ > maximum_) position_ = step;
-  Refresh();
+void LaneObserver::ReportFailure(const LinkFailure& failure) {
+  console_.Log(lane_, DescribeFailure(failure));
+}
+
+void LaneObserver::OnProgress(const ProgressEvent& event) {
+  switch (event.kind) {
+    case ProgressEvent::Kind::PhaseStarted:
+      inPhase_ = true;
+      unit_ = event.unit;
+      phaseStart_ = std::chrono::steady_clock::now();
+      bytes_ = 0;
+      view_.percent = 0;
+      view_.bytesPerSecond = 0;
+      break;
+    case ProgressEvent::Kind::Advanced:
+      // A transfer that counts bytes also reports partitions: the bytes lead.
+      if (event.unit == unit_ && event.total > 0)
+        view_.percent = static_cast<int>(std::min<std::size_t>(100, event.done * 100 / event.total));
+      break;
+    case ProgressEvent::Kind::PhaseEnded:
+      inPhase_ = false;
+      break;
+  }
   console_.Update(lane_, view_);
 }
 
 void LaneObserver::AddTransferredBytes(std::size_t count) {
   bytes_ += count;
-  Refresh();
-  console_.Update(lane_, view_);
-}
-
-void LaneObserver::Refresh() {
-  if (phasePrefix_.empty()) return;
-  double fraction = maximum_ > 0 ? static_cast<double>(position_) / maximum_ : 0.0;
-  if (phasePrefix_ == kTransferPercentPrefix && expectedBytes_ > 0)
-    fraction = std::min(1.0, static_cast<double>(bytes_) / static_cast<double>(expectedBytes_));
-  view_.percent = static_cast<int>(fraction * 100);
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();
-  view_.bytesPerSecond = bytes_ > 0 && elapsed > 0 ? static_cast<double>(bytes_) / elapsed : 0;
+  view_.bytesPerSecond = elapsed > 0 ? static_cast<double>(bytes_) / elapsed : 0;
+  console_.Update(lane_, view_);
 }
 
 void LaneObserver::Pump() {

@@ -23,13 +23,13 @@ class LaneObserver final : public RunObserver {
   void ShowStatus(std::string_view text) override;
   void SetRunControlsEnabled(bool) override {}
   void AddLogLine(std::string_view line) override;
-  void ResetProgress() override { position_ = 0; }
-  void StepProgress(int max, int step) override;
+  void ResetProgress() override {}
+  void StepProgress(int, int) override {}
   void Pump() override;
   void AddTransferredBytes(std::size_t count) override;
+  void OnProgress(const ProgressEvent& event) override;
+  void ReportFailure(const LinkFailure& failure) override;
 
-  // The data bytes a download's transfer carries: its percent then follows them.
-  void SetExpectedBytes(std::size_t total) { expectedBytes_ = total; }
   void SetDevice(const std::string& device);
   // One box ended: counts a success or a failure (a stopped box is neither)
   // and keeps `result` as the port's last result.
@@ -43,19 +43,15 @@ class LaneObserver final : public RunObserver {
   const LaneView& view() const { return view_; }
 
  private:
-  void Refresh();
-
   int lane_;
   ComPort& port_;
   StopFlag& stop_;
   LaneConsole& console_;
   LaneView view_;
   bool stopped_ = false;
-  std::string phasePrefix_;
-  int position_ = 0;
-  int maximum_ = 0;
+  bool inPhase_ = false;
+  ProgressEvent::Unit unit_ = ProgressEvent::Unit::Partitions;
   std::size_t bytes_ = 0;
-  std::size_t expectedBytes_ = 0;
   std::chrono::steady_clock::time_point phaseStart_;
 };
 

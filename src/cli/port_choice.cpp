@@ -23,7 +23,7 @@ void AddPortChoiceOptions(CLI::App& command, PortChoice& choice) {
                   "Several ports at once: COM.01-COM.08, or ranges and names joined by commas")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  command.add_flag("--trace", choice.trace, "Hex-dump every frame in and out, with a timestamp, on stderr");
+  AddLineOptions(command, choice.trace, choice.timeoutSeconds);
 }
 
 std::optional<std::vector<std::string>> ExpandPortChoice(const PortChoice& choice) {
@@ -59,7 +59,7 @@ std::optional<std::vector<std::string>> ExpandPortChoice(const PortChoice& choic
 }
 
 PortOptions SinglePort(const PortChoice& choice, const std::string& name) {
-  return PortOptions{name, choice.trace};
+  return PortOptions{name, choice.trace, choice.timeoutSeconds};
 }
 
 }  // namespace tuneflash::cli

@@ -15,9 +15,10 @@ struct PortChoice {
   std::vector<std::string> ports;   // --port, each once
   std::vector<std::string> ranges;  // --ports
   bool trace = false;
+  double timeoutSeconds = 0;
 };
 
-// Adds --port (repeatable), --ports and --trace; one of --port and --ports is required.
+// Adds --port (repeatable), --ports, --trace and --timeout.
 void AddPortChoiceOptions(CLI::App& command, PortChoice& choice);
 
 // The ports named, --port ones first; prints the problem (a bad range, a

@@ -12,6 +12,7 @@
 #include "link/posix_com_port.h"
 #include "link/start_loop.h"
 #include "link/upgrade_status.h"
+#include "runlog/counting_com_port.h"
 
 namespace tuneflash::cli {
 namespace {
@@ -22,31 +23,46 @@ struct LaneOutcome {
   bool lastSucceeded = false;
 };
 
+// How a box ended, for the summary's "last result".
+std::string Summary(const RunRecord& record) {
+  switch (record.outcome) {
+    case RunOutcome::Success:
+      return std::string(*StatusText(kUpdateSuccess));
+    case RunOutcome::Stopped:
+      return "stopped";
+    case RunOutcome::Failed:
+      break;
+  }
+  return record.failure ? record.failure->text : std::string(*StatusText(kUpdateFailed));
+}
+
 void RunLane(int index, const std::string& name, const std::vector<PortDevice>& devices,
-             const LanesOptions& options, const LaneSequenceMaker& make, StopFlag& stop, LaneConsole& console,
+             const LanesOptions& options, const LaneJobMaker& make, StopFlag& stop, LaneConsole& console,
              LaneOutcome& outcome) {
-  PosixComPort port;
+  PosixComPort posix;
+  CountingComPort port(posix);
   LaneObserver observer(index, port, stop, console);
-  observer.SetExpectedBytes(options.expectedBytes);
   const auto device = ResolvePortName(name, devices);
   if (!device) {
     observer.PortEnded("no device behind " + name);
     return;
   }
   observer.SetDevice(*device);
-  if (!port.OpenComPort(*device)) {
-    observer.PortEnded("cannot open: " + port.LastError());
+  if (*device != name) port.SetPortLabel(name);
+  if (const auto opened = port.OpenComPort(*device); !opened) {
+    observer.PortEnded("cannot open: " + opened.error().detail);
     return;
   }
   Lane lane{index, name, *device, port, observer};
-  const LaneSequence sequence = make(lane);
-  const std::function<bool()> box = [&] {
-    const BoxEnd end = sequence();
-    const bool stopped = end.outcome != RunOutcome::Success && observer.stopped();
-    observer.BoxEnded(stopped ? RunOutcome::Stopped : end.outcome, stopped ? "stopped" : end.summary);
-    return end.outcome == RunOutcome::Success;
+  const BoxJob job = make(lane);
+  BoxLog log(options.runLog, options.command, name, port, [&observer] { return observer.stopped(); });
+  const std::function<LinkStatus()> box = [&] {
+    LinkStatus status = log.Run(job, observer);
+    observer.BoxEnded(log.last()->outcome, Summary(*log.last()));
+    return status;
   };
   StartLoopOptions loop;
+  loop.timing = options.timing;
   loop.nextBoxAfterSuccess = options.repeat || options.count > 1;
   loop.pauseAfterSuccess = [&] {
     if (stop.WaitFor(kPauseAfterSuccess)) observer.StopIfAsked();
@@ -57,16 +73,18 @@ void RunLane(int index, const std::string& name, const std::vector<PortDevice>& 
     const StartLoopResult result = RunStartLoop(port, observer, box, loop);
     succeeded += result.boxesSucceeded;
     outcome.lastSucceeded = result.lastSucceeded;
+    // A failure before any box (the hello) is the port's last result.
+    if (result.failure && result.failure->phase == LinkPhase::Hello)
+      observer.PortEnded(DescribeFailure(*result.failure));
     if (!options.repeat || observer.stopped() || !port.PortOpen()) break;
   }
-  if (!observer.stopped() && !port.PortOpen() && !outcome.lastSucceeded) observer.PortEnded("port closed");
   port.CloseComPort();
 }
 
 }  // namespace
 
 int RunOnPorts(const std::vector<std::string>& names, const std::vector<PortDevice>& devices,
-               const LanesOptions& options, const LaneSequenceMaker& make) {
+               const LanesOptions& options, const LaneJobMaker& make) {
   // SIGINT is blocked here before the threads start, so they inherit the
   // mask and only this thread hears it.
   InterruptSignal interrupt;

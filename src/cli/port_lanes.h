@@ -5,23 +5,19 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "cli/box_log.h"
 #include "cli/lane_observer.h"
 #include "link/com_port.h"
+#include "link/link_waits.h"
 #include "link/port_names.h"
-#include "runlog/run_record.h"
 
 namespace tuneflash::cli {
 
-// How one box ended, and the words for the summary's "last result".
-struct BoxEnd {
-  RunOutcome outcome = RunOutcome::Failed;
-  std::string summary;
-};
-
-// What a port's sequence is bound to.
+// What a port's job is bound to.
 struct Lane {
   int index;
   std::string name;    // as the operator gave it
@@ -30,20 +26,21 @@ struct Lane {
   LaneObserver& observer;
 };
 
-// Makes a port's sequence, once per port, on that port's thread.
-using LaneSequence = std::function<BoxEnd()>;
-using LaneSequenceMaker = std::function<LaneSequence(Lane& lane)>;
+// Makes a port's job, once per port, on that port's thread.
+using LaneJobMaker = std::function<BoxJob(Lane& lane)>;
 
 struct LanesOptions {
-  int count = 1;        // boxes per port (a failure ends the port); ignored with repeat
-  bool repeat = false;  // box after box until Ctrl-C; a failed box does not end the port
-  std::size_t expectedBytes = 0;
+  std::string command;                       // for the records
+  std::shared_ptr<const RunLogFile> runLog;  // --log, when given
+  int count = 1;                             // boxes per port (a failure ends the port); ignored with repeat
+  bool repeat = false;                       // box after box until Ctrl-C; a failed box does not end the port
+  LinkTiming timing;
 };
 
 // Runs every port of `names` (entry names or device paths, resolved through
 // `devices`) until each is done or Ctrl-C; returns the exit code: 130 after
 // Ctrl-C, 0 when every port's last box succeeded, 1 otherwise.
 int RunOnPorts(const std::vector<std::string>& names, const std::vector<PortDevice>& devices,
-               const LanesOptions& options, const LaneSequenceMaker& make);
+               const LanesOptions& options, const LaneJobMaker& make);
 
 }  // namespace tuneflash::cli

@@ -10,20 +10,27 @@
 #include <optional>
 #include <string>
 
+#include "cli/box_log.h"
 #include "cli/console_observer.h"
 #include "link/posix_com_port.h"
 #include "link/start_loop.h"
 #include "link/tracing_com_port.h"
+#include "runlog/counting_com_port.h"
 
 namespace tuneflash::cli {
 
 struct PortOptions {
   std::string port;
   bool trace = false;
+  double timeoutSeconds = 0;  // 0: the waits keep their own limits
 };
 
-// Adds --port and --trace to `command`.
+// Adds --port, --trace and --timeout to `command`.
 void AddPortOptions(CLI::App& command, PortOptions& options);
+// Adds --trace and --timeout.
+void AddLineOptions(CLI::App& command, bool& trace, double& timeoutSeconds);
+// The waits' timing with --timeout SECONDS (0: none) applied.
+LinkTiming PortTiming(double timeoutSeconds);
 
 class PortSession {
  public:
@@ -34,16 +41,27 @@ class PortSession {
   std::optional<int> Open();
 
   // Runs the Start loop over `sequence` and gives the exit code: 130 when
-  // Ctrl-C stopped it, 0 when the last box succeeded, 1 otherwise.
-  int RunLoop(const std::function<bool()>& sequence, StartLoopOptions options);
+  // Ctrl-C stopped it, 0 when the last box succeeded, 1 otherwise (the
+  // reason on stderr).
+  int RunLoop(const std::function<LinkStatus()>& sequence, StartLoopOptions options);
 
-  ComPort& port() { return trace_ ? static_cast<ComPort&>(*trace_) : posix_; }
+  // RunLoop over `job`, each box recorded as `command` (in `runLog` when
+  // --log was given).
+  int RunRecorded(const std::string& command, std::shared_ptr<const RunLogFile> runLog, const BoxJob& job,
+                  StartLoopOptions options);
+
+  // The waits' timing with --timeout applied.
+  LinkTiming timing() const;
+
+  // The port the sequences talk through: counted, and traced with --trace.
+  ComPort& port() { return counting_; }
   ConsoleObserver& observer() { return observer_; }
 
  private:
   PortOptions options_;
   PosixComPort posix_;
   std::unique_ptr<TracingComPort> trace_;
+  CountingComPort counting_;
   InterruptSignal interrupt_;
   ConsoleObserver observer_;
 };
