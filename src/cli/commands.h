@@ -21,6 +21,7 @@ void AddSetIdentCommand(CLI::App& app, CliContext& context);
 void AddPackCommands(CLI::App& app, CliContext& context);
 void AddDownloadCommand(CLI::App& app, CliContext& context);
 void AddUploadCommand(CLI::App& app, CliContext& context);
+void AddVerifyCommand(CLI::App& app, CliContext& context);
 void AddPortsCommand(CLI::App& app, CliContext& context);
 void AddChannelsCommand(CLI::App& app, CliContext& context);
 void AddMergeSatcoDxCommand(CLI::App& app, CliContext& context);

@@ -36,9 +36,17 @@ void LaneConsole::Status(int lane, const LaneView& view) {
 }
 
 void LaneConsole::Log(int lane, std::string_view line) {
+  Emit(log_, lane, line);
+}
+
+void LaneConsole::Print(int lane, std::string_view line) {
+  Emit(out_, lane, line);
+}
+
+void LaneConsole::Emit(std::ostream& stream, int lane, std::string_view line) {
   std::lock_guard lock(mutex_);
   ClearLines();
-  log_ << lanes_.at(static_cast<std::size_t>(lane)).port << ": " << line << '\n' << std::flush;
+  stream << lanes_.at(static_cast<std::size_t>(lane)).port << ": " << line << '\n' << std::flush;
   if (terminal_) Redraw();
 }
 

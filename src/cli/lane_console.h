@@ -35,6 +35,8 @@ class LaneConsole {
   void Status(int lane, const LaneView& view);
   // A log line of `lane`, on the log stream, with its port in front.
   void Log(int lane, std::string_view line);
+  // A result line of `lane` (a verified partition), on the output, with its port in front.
+  void Print(int lane, std::string_view line);
   // Replaces the lane's view; on a terminal redrawn at most ten times a
   // second unless `now` asks for it at once. Without a terminal it is only
   // kept for the summary.
@@ -48,6 +50,7 @@ class LaneConsole {
  private:
   void Redraw();
   void ClearLines();
+  void Emit(std::ostream& stream, int lane, std::string_view line);
   std::string LiveLine(const LaneView& view) const;
 
   std::mutex mutex_;

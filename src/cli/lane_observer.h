@@ -29,6 +29,8 @@ class LaneObserver final : public RunObserver {
   void AddTransferredBytes(std::size_t count) override;
   void OnProgress(const ProgressEvent& event) override;
   void ReportFailure(const LinkFailure& failure) override;
+  // A result line of this port (verify's partitions) on the output.
+  void Print(std::string_view line) { console_.Print(lane_, line); }
 
   void SetDevice(const std::string& device);
   // One box ended: counts a success or a failure (a stopped box is neither)

@@ -16,17 +16,17 @@ namespace {
 
 class UploadRun {
  public:
-  UploadRun(ComPort& port, RunObserver& observer, const std::filesystem::path& partial, PartitionSet set,
+  UploadRun(ComPort& port, RunObserver& observer, RecordSink& sink, std::span<const PartitionInfo> areas,
             const LinkTiming& timing)
       : port_(port),
         observer_(observer),
-        file_(partial, RecordFile::Mode::Create),
-        areas_(PartitionsOf(set)),
+        file_(sink),
+        areas_(areas),
         count_(static_cast<int>(areas_.size())),
         phases_(observer, count_),
         timing_(timing) {}
 
-  // Steps 1 to 5; the caller closes, stamps and renames.
+  // Steps 1 to 5; the caller stamps and renames.
   LinkStatus Run() {
     observer_.SetRunControlsEnabled(false);
     ReportStatus(observer_, kConnectSuccess);
@@ -72,15 +72,13 @@ class UploadRun {
     return f;
   }
 
-  LinkStatus Reply(std::uint8_t byte) {
-    return byte == kAck ? SendAck(port_) : SendNak(port_);
-  }
+  LinkStatus Reply(std::uint8_t byte) { return byte == kAck ? SendAck(port_) : SendNak(port_); }
 
   LinkStatus ReceiveHeaderRecord() {
     for (int attempt = 0; attempt < kMaxMisses; ++attempt) {
       std::array<std::uint8_t, kHeaderRecordSize> record{};
-      const auto got =
-          PollForFrame(port_, observer_, record, kHeaderTag, timing_.recordPolls, timing_.pollPeriod, timing_);
+      const auto got = PollForFrame(port_, observer_, record, kHeaderTag, timing_.recordPolls,
+                                    timing_.pollPeriod, timing_);
       if (!got) return got.error();
       if (!*got) {
         if (auto s = SendNak(port_); !s) return s;
@@ -151,8 +149,8 @@ class UploadRun {
   // length of the data record that follows. False to refuse it.
   LinkResult<bool> ReceivePartitionRecord(std::size_t offset, std::size_t& dataLength) {
     std::array<std::uint8_t, kPartitionRecordSize> record{};
-    const auto got =
-        PollForFrame(port_, observer_, record, kPartitionTag, timing_.recordPolls, timing_.pollPeriod, timing_);
+    const auto got = PollForFrame(port_, observer_, record, kPartitionTag, timing_.recordPolls,
+                                  timing_.pollPeriod, timing_);
     if (!got || !*got) return got;
     const auto fixed = FixReceivedPartitionRecord(record);
     if (!fixed) return false;
@@ -182,7 +180,7 @@ class UploadRun {
 
   ComPort& port_;
   RunObserver& observer_;
-  RecordFile file_;
+  RecordSink& file_;
   std::span<const PartitionInfo> areas_;
   int count_;
   PhaseReporter phases_;
@@ -195,6 +193,11 @@ class UploadRun {
 };
 
 }  // namespace
+
+LinkStatus ReceiveUpload(ComPort& port, RunObserver& observer, RecordSink& sink,
+                         std::span<const PartitionInfo> areas, const LinkTiming& timing) {
+  return UploadRun(port, observer, sink, areas, timing).Run();
+}
 
 std::optional<PartitionSet> UploadSetForModeIndex(int modeIndex) {
   switch (modeIndex) {
@@ -231,7 +234,9 @@ std::filesystem::path PartialUploadPath(const std::filesystem::path& target) {
 LinkStatus UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState& header,
                       const std::filesystem::path& target, PartitionSet set, const LinkTiming& timing) {
   const auto partial = PartialUploadPath(target);
-  LinkStatus result = UploadRun(port, observer, partial, set, timing).Run();
+  RecordFile file(partial, RecordFile::Mode::Create);
+  LinkStatus result = ReceiveUpload(port, observer, file, PartitionsOf(set), timing);
+  file.Close();
   const auto fileFailure = [&](std::string detail) {
     LinkFailure f;
     f.cause = FailureCause::FileError;

@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 
 #include "dld/download_header.h"
 #include "dld/partition_sets.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
+#include "link/record_sink.h"
 #include "link/run_observer.h"
 
 namespace tuneflash {
@@ -27,13 +29,20 @@ int PartitionCountForModeIndex(int modeIndex);
 // only when every partition has arrived.
 std::filesystem::path PartialUploadPath(const std::filesystem::path& target);
 
+// The upload proper, from the box's header to the last block of the last
+// area: asks for `areas` (attribute, flash address, size each) and writes
+// every record received into `sink` at its offset in the download file they
+// make up, the header fixed for that many partitions. UploadFile and verify
+// share it. Failures show "Verify failed!" or "Transfer failed!".
+LinkStatus ReceiveUpload(ComPort& port, RunObserver& observer, RecordSink& sink,
+                         std::span<const PartitionInfo> areas, const LinkTiming& timing = {});
+
 // Reads `set` out of the box into the download file `target`. Succeeds when
-// every partition arrived; otherwise says where and why. The records are written to PartialUploadPath(target) and
-// that file replaces `target` only on success, so a failed run leaves an
-// existing target untouched and keeps what arrived in the partial file.
-// Afterwards `header` holds (and shows) the header as received from the box;
-// on success the file's size is stamped into it. Failures show
-// "Verify failed!" or "Transfer failed!".
+// every partition arrived; otherwise says where and why. The records are written to PartialUploadPath(target)
+// and that file replaces `target` only on success, so a failed run leaves an existing target untouched and
+// keeps what arrived in the partial file. Afterwards `header` holds (and shows) the header as received from
+// the box; on success the file's size is stamped into it. Failures show "Verify failed!" or "Transfer
+// failed!".
 LinkStatus UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState& header,
                       const std::filesystem::path& target, PartitionSet set, const LinkTiming& timing = {});
 
