@@ -3,14 +3,15 @@
 #include <filesystem>
 #include <iostream>
 
-#include "cli/box_log.h"
 #include "cli/commands.h"
+#include "cli/log_option.h"
 #include "cli/port_choice.h"
 #include "cli/port_lanes.h"
 #include "cli/port_session.h"
 #include "dld/download_header.h"
 #include "link/box_registry.h"
 #include "link/download.h"
+#include "runlog/box_log.h"
 #include "runlog/file_facts.h"
 
 namespace tuneflash::cli {

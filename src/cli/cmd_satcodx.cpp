@@ -5,10 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "cli/box_log.h"
 #include "cli/commands.h"
+#include "cli/log_option.h"
 #include "cli/port_session.h"
 #include "dld/work_dir.h"
+#include "runlog/box_log.h"
 #include "runlog/file_facts.h"
 #include "satcodx/satcodx_download.h"
 

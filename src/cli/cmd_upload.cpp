@@ -2,12 +2,13 @@
 #include <filesystem>
 #include <iostream>
 
-#include "cli/box_log.h"
 #include "cli/commands.h"
+#include "cli/log_option.h"
 #include "cli/port_session.h"
 #include "dld/download_header.h"
 #include "dld/partition_sets.h"
 #include "link/upload.h"
+#include "runlog/box_log.h"
 #include "runlog/file_facts.h"
 
 namespace tuneflash::cli {

@@ -6,14 +6,15 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/box_log.h"
 #include "cli/commands.h"
+#include "cli/log_option.h"
 #include "cli/port_choice.h"
 #include "cli/port_lanes.h"
 #include "cli/port_session.h"
 #include "dld/file_io.h"
 #include "link/box_registry.h"
 #include "link/verify.h"
+#include "runlog/box_log.h"
 #include "runlog/file_facts.h"
 
 namespace tuneflash::cli {

@@ -55,7 +55,7 @@ void RunLane(int index, const std::string& name, const std::vector<PortDevice>& 
   }
   Lane lane{index, name, *device, port, observer};
   const BoxJob job = make(lane);
-  BoxLog log(options.runLog, options.command, name, port, [&observer] { return observer.stopped(); });
+  BoxLog log(options.runLog, options.command, name, port);
   const std::function<LinkStatus()> box = [&] {
     LinkStatus status = log.Run(job, observer);
     observer.BoxEnded(log.last()->outcome, Summary(*log.last()));

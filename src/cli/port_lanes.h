@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/box_log.h"
 #include "cli/lane_observer.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "link/port_names.h"
+#include "runlog/box_log.h"
 
 namespace tuneflash::cli {
 

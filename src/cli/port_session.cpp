@@ -81,8 +81,7 @@ int PortSession::RunLoop(const std::function<LinkStatus()>& sequence, StartLoopO
 
 int PortSession::RunRecorded(const std::string& command, std::shared_ptr<const RunLogFile> runLog,
                              const BoxJob& job, StartLoopOptions options) {
-  BoxLog log(std::move(runLog), command, options_.port, counting_,
-             [this] { return observer_.interrupted(); });
+  BoxLog log(std::move(runLog), command, options_.port, counting_);
   return RunLoop([&] { return log.Run(job, observer_); }, std::move(options));
 }
 

@@ -10,11 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "cli/box_log.h"
 #include "cli/console_observer.h"
 #include "link/posix_com_port.h"
 #include "link/start_loop.h"
 #include "link/tracing_com_port.h"
+#include "runlog/box_log.h"
 #include "runlog/counting_com_port.h"
 
 namespace tuneflash::cli {

@@ -68,8 +68,8 @@ std::string CauseKey(FailureCause cause) {
 }  // namespace
 
 RecordedFailure RecordFailure(const LinkFailure& failure) {
-  return RecordedFailure{PhaseKey(failure.phase), failure.partition, failure.block, CauseKey(failure.cause),
-                         failure.reply, DescribeFailure(failure)};
+  return RecordedFailure{PhaseKey(failure.phase), failure.partition, failure.block,
+                         CauseKey(failure.cause), failure.reply,     DescribeFailure(failure)};
 }
 
 }  // namespace tuneflash

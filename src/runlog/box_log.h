@@ -1,10 +1,9 @@
-// --log FILE: the record of every box a command handles, one JSON line per
-// box appended to FILE. One BoxLog per port runs each box between its hello
-// and its end, and keeps the record (also without --log). The file is
-// shared by the ports; its appends never interleave.
+// The record of every box a run handles: one BoxLog per port runs each box
+// between its hello and its end, keeps its record and appends it to the run
+// log when there is one. The log may be shared by ports running in
+// parallel; its appends never interleave.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -18,14 +17,7 @@
 #include "runlog/run_log_file.h"
 #include "runlog/run_record.h"
 
-namespace tuneflash::cli {
-
-// Adds --log FILE to `command`.
-void AddLogOption(CLI::App& command, std::string& path);
-
-// Opens the --log file when one was given; prints why it cannot be opened
-// and gives false. `file` stays empty without --log.
-bool OpenRunLog(const std::string& path, std::shared_ptr<const RunLogFile>& file);
+namespace tuneflash {
 
 // One box's job, bound to its port and observer.
 struct BoxJob {
@@ -38,13 +30,15 @@ struct BoxJob {
 
 class BoxLog {
  public:
-  // `counter` is the port the box's job talks through; `stopped` tells
-  // whether the user stopped the run (Ctrl-C).
+  // `counter` is the port the box's job talks through; `file` may be empty
+  // (no run log: the records are only kept).
   BoxLog(std::shared_ptr<const RunLogFile> file, std::string command, std::string port,
-         const CountingComPort& counter, std::function<bool()> stopped);
+         const CountingComPort& counter);
 
-  // Runs the box's job and records it. A record that cannot be written is
-  // reported on `observer`'s log; the run goes on.
+  // Runs the box's job and records it: a success, a failure, or "stopped"
+  // when the user closed the port (Ctrl-C, Reset). A record that cannot be
+  // written is reported on `observer`'s log; the run goes on. A job that
+  // throws is recorded as failed and the exception goes on.
   LinkStatus Run(const BoxJob& job, RunObserver& observer);
 
   // The record of the last box, once there was one.
@@ -58,9 +52,8 @@ class BoxLog {
   std::string command_;
   std::string port_;
   const CountingComPort& counter_;
-  std::function<bool()> stopped_;
   int boxes_ = 0;
   std::optional<RunRecord> last_;
 };
 
-}  // namespace tuneflash::cli
+}  // namespace tuneflash

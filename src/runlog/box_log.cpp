@@ -1,36 +1,13 @@
-// Records of boxes for --log.
-#include "cli/box_log.h"
-
-#include <iostream>
+// Running and recording one box at a time.
+#include "runlog/box_log.h"
 
 #include "runlog/failure_record.h"
 
-namespace tuneflash::cli {
-
-void AddLogOption(CLI::App& command, std::string& path) {
-  command.add_option("--log", path, "Append one JSON line per box to FILE (JSON Lines; see the README)");
-}
-
-bool OpenRunLog(const std::string& path, std::shared_ptr<const RunLogFile>& file) {
-  file.reset();
-  if (path.empty()) return true;
-  RunLogFailure failure;
-  auto opened = RunLogFile::Open(path, failure);
-  if (!opened) {
-    std::cerr << "tuneflash-cli: --log " << failure.Describe() << "\n";
-    return false;
-  }
-  file = std::make_shared<const RunLogFile>(std::move(*opened));
-  return true;
-}
+namespace tuneflash {
 
 BoxLog::BoxLog(std::shared_ptr<const RunLogFile> file, std::string command, std::string port,
-               const CountingComPort& counter, std::function<bool()> stopped)
-    : file_(std::move(file)),
-      command_(std::move(command)),
-      port_(std::move(port)),
-      counter_(counter),
-      stopped_(std::move(stopped)) {}
+               const CountingComPort& counter)
+    : file_(std::move(file)), command_(std::move(command)), port_(std::move(port)), counter_(counter) {}
 
 LinkStatus BoxLog::Run(const BoxJob& job, RunObserver& observer) {
   RunRecord record;
@@ -58,7 +35,9 @@ void BoxLog::Finish(RunRecord& record, const LineCounts& before, const LinkStatu
   record.device = counter_.DeviceName();
   record.command = command_;
   record.file = job.file(status.has_value());
-  record.outcome = status ? RunOutcome::Success : stopped_() ? RunOutcome::Stopped : RunOutcome::Failed;
+  record.outcome = status                                             ? RunOutcome::Success
+                   : status.error().cause == FailureCause::PortClosed ? RunOutcome::Stopped
+                                                                      : RunOutcome::Failed;
   if (!status) record.failure = RecordFailure(status.error());
   record.counts = CountsBetween(before, counter_.counts());
   if (job.partitions) record.partitions = job.partitions();
@@ -71,4 +50,4 @@ void BoxLog::Finish(RunRecord& record, const LineCounts& before, const LinkStatu
   last_ = std::move(record);
 }
 
-}  // namespace tuneflash::cli
+}  // namespace tuneflash
