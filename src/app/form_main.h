@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "app/error_handler.h"
@@ -16,6 +17,8 @@
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "link/run_observer.h"
+#include "runlog/counting_com_port.h"
+#include "runlog/run_log_file.h"
 
 namespace tuneflash::app {
 
@@ -31,6 +34,9 @@ struct MainWindowServices {
   // The pause after "Update Success!" before the next box is awaited.
   std::chrono::milliseconds pauseAfterSuccess{1500};
 };
+
+// The per-user record of every box, in the work directory.
+inline constexpr const char* kRunLogFileName = "runs.jsonl";
 
 class TFormMain : public QWidget, public RunObserver {
   Q_OBJECT
@@ -91,10 +97,21 @@ class TFormMain : public QWidget, public RunObserver {
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
   LinkStatus RunSequence(RunMode mode);
+  // Verify: reads and checks the chosen file; false (with the reason logged) to stop.
+  bool LoadVerifyFile();
+  // The file a box's record names.
+  std::filesystem::path RecordedFile(RunMode mode, bool succeeded) const;
+  // The per-user record of every box (runs.jsonl in the work directory),
+  // opened at the first run; empty when it cannot be.
+  std::shared_ptr<const RunLogFile> RunLog();
   // Shows `text` in the status line; false, for the checks of Start.
   bool StopWithText(const char* text);
 
   MainWindowServices services_;
+  // The port the sequences talk through: services_.port, counted for the records.
+  CountingComPort port_{services_.port};
+  std::shared_ptr<const RunLogFile> runLog_;
+  bool runLogTried_ = false;
   ErrorHandler errors_;
   MainWidgets w_;
   DownloadHeaderState header_;
