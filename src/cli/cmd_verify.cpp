@@ -6,13 +6,9 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/box_run.h"
 #include "cli/commands.h"
-#include "cli/log_option.h"
-#include "cli/port_choice.h"
-#include "cli/port_lanes.h"
-#include "cli/port_session.h"
 #include "dld/file_io.h"
-#include "link/box_registry.h"
 #include "link/verify.h"
 #include "runlog/box_log.h"
 #include "runlog/file_facts.h"
@@ -21,11 +17,8 @@ namespace tuneflash::cli {
 namespace {
 
 struct VerifyCommand {
-  PortChoice ports;
+  BoxRunOptions run;
   std::string file;
-  int count = 1;
-  bool repeat = false;
-  std::string log;
 };
 
 // "Partition 2 at 0x40006000: differs at 0x40006123"
@@ -58,39 +51,20 @@ std::optional<VerifyReport> ReadVerifiedFile(const std::string& path) {
 int RunVerify(const VerifyCommand& o) {
   const auto expected = ReadVerifiedFile(o.file);
   if (!expected) return kExitUsage;
-  const auto names = ExpandPortChoice(o.ports);
-  if (!names) return kExitUsage;
-  std::shared_ptr<const RunLogFile> runLog;
-  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
   const std::filesystem::path file = std::filesystem::absolute(o.file);
   // One box: read back, one line per partition, recorded with the comparisons.
-  const auto job = [&](ComPort& port, RunObserver& observer, const LinkTiming& timing,
-                       std::function<void(std::string_view)> print) {
-    auto result = std::make_shared<VerifyResult>();
-    return BoxJob{[&port, &observer, &expected, timing, print, result] {
-                    *result = VerifyBox(port, observer, *expected, timing);
-                    for (const auto& c : result->partitions) print(PartitionLine(c));
-                    return result->status;
-                  },
-                  [&file](bool) { return FactsOfFile(file); }, [result] { return result->partitions; }};
-  };
-  if (names->size() > 1) {
-    const LanesOptions lanes{"verify", runLog, o.count, o.repeat, PortTiming(o.ports.timeoutSeconds)};
-    return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes, [&](Lane& lane) {
-      return job(lane.port, lane.observer, lanes.timing,
-                 [&lane](std::string_view line) { lane.observer.Print(line); });
-    });
-  }
-  PortSession session(SinglePort(o.ports, names->front()));
-  if (const auto failed = session.Open()) return *failed;
-  StartLoopOptions loop;
-  loop.nextBoxAfterSuccess = o.repeat || o.count > 1;
-  loop.maxBoxes = o.repeat ? 0 : o.count;
-  return session.RunRecorded("verify", runLog,
-                             job(session.port(), session.observer(), session.timing(),
-                                 [](std::string_view line) { std::cout << line << '\n'
-                                                                       << std::flush; }),
-                             loop);
+  return RunBoxes(o.run, "verify",
+                  [&](ComPort& port, RunObserver& observer, const LinkTiming& timing,
+                      std::function<void(std::string_view)> print) {
+                    auto result = std::make_shared<VerifyResult>();
+                    return BoxJob{[&port, &observer, &expected, timing, print, result] {
+                                    *result = VerifyBox(port, observer, *expected, timing);
+                                    for (const auto& c : result->partitions) print(PartitionLine(c));
+                                    return result->status;
+                                  },
+                                  [&file](bool) { return FactsOfFile(file); },
+                                  [result] { return result->partitions; }};
+                  });
 }
 
 }  // namespace
@@ -100,13 +74,7 @@ void AddVerifyCommand(CLI::App& app, CliContext& context) {
   auto* cmd = app.add_subcommand(
       "verify",
       "Check that the box on PORT holds FILE.dld: read back its partitions and compare (exit 0: same)");
-  AddPortChoiceOptions(*cmd, o->ports);
-  auto* count = cmd->add_option("-n,--count", o->count, "Verify N boxes one after another (on each port)")
-                    ->check(CLI::Range(1, 100000));
-  cmd->add_flag("--repeat", o->repeat,
-                "Verify box after box until Ctrl-C; on several ports a failed box does not end its port")
-      ->excludes(count);
-  AddLogOption(*cmd, o->log);
+  AddBoxRunOptions(*cmd, o->run, "Verify");
   cmd->add_option("file", o->file, "Download file (.dld) the box should hold")->required();
   cmd->callback([&context, o] { context.exitCode = RunVerify(*o); });
 }
