@@ -35,9 +35,6 @@ struct MainWindowServices {
   std::chrono::milliseconds pauseAfterSuccess{1500};
 };
 
-// The per-user record of every box, in the work directory.
-inline constexpr const char* kRunLogFileName = "runs.jsonl";
-
 class TFormMain : public QWidget, public RunObserver {
   Q_OBJECT
  public:
@@ -60,6 +57,10 @@ class TFormMain : public QWidget, public RunObserver {
   // mode list.
   void OpenForMode(RunMode mode);
   void StartRun(RunMode mode);
+
+  // Where every box's record is appended (the per-user runs.jsonl); without
+  // one, boxes are not recorded.
+  void SetRunLogFile(std::filesystem::path path) { runLogPath_ = std::move(path); }
 
   const RunState& runState() const { return run_; }
   const DownloadHeaderState& header() const { return header_; }
@@ -101,8 +102,8 @@ class TFormMain : public QWidget, public RunObserver {
   bool LoadVerifyFile();
   // The file a box's record names.
   std::filesystem::path RecordedFile(RunMode mode, bool succeeded) const;
-  // The per-user record of every box (runs.jsonl in the work directory),
-  // opened at the first run; empty when it cannot be.
+  // The run log, opened at the first run; empty without one or when it
+  // cannot be opened (said once in the log).
   std::shared_ptr<const RunLogFile> RunLog();
   // Shows `text` in the status line; false, for the checks of Start.
   bool StopWithText(const char* text);
@@ -110,6 +111,7 @@ class TFormMain : public QWidget, public RunObserver {
   MainWindowServices services_;
   // The port the sequences talk through: services_.port, counted for the records.
   CountingComPort port_{services_.port};
+  std::filesystem::path runLogPath_;
   std::shared_ptr<const RunLogFile> runLog_;
   bool runLogTried_ = false;
   ErrorHandler errors_;

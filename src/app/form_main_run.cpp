@@ -287,10 +287,10 @@ std::filesystem::path TFormMain::RecordedFile(RunMode mode, bool succeeded) cons
 }
 
 std::shared_ptr<const RunLogFile> TFormMain::RunLog() {
-  if (runLog_ || runLogTried_) return runLog_;
+  if (runLog_ || runLogTried_ || runLogPath_.empty()) return runLog_;
   runLogTried_ = true;
   RunLogFailure failure;
-  if (auto opened = RunLogFile::Open(services_.workDirectory / kRunLogFileName, failure)) {
+  if (auto opened = RunLogFile::Open(runLogPath_, failure)) {
     runLog_ = std::make_shared<const RunLogFile>(std::move(*opened));
   } else {
     AddLogLine("no record of the boxes: " + failure.Describe());

@@ -168,6 +168,7 @@ class WindowRunTest : public QObject {
 
   void VerifyShowsEachPartitionAndRecordsEveryBox() {
     BoxRig rig;
+    rig.form.SetRunLogFile(rig.dir / "runs.jsonl");
     rig.OpenLoaderFile();
     OnStatus(
         rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
