@@ -14,13 +14,7 @@ BOXSIM="$BIN/tuneflash-boxsim"
 for p in "$CLI" "$BOXSIM"; do
   [ -x "$p" ] || { echo "bench_best: $p is not built"; exit 0; }
 done
-WORK="$(mktemp -d)"
-SIM_PID=""
-cleanup() {
-  [ -n "$SIM_PID" ] && kill -INT "$SIM_PID" 2>/dev/null && wait "$SIM_PID" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source "$BIN/boxsim-session.sh"
 now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
 share() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
@@ -75,9 +69,7 @@ case "$SET" in
   *) echo "bench_best: the paced part takes the set 'all' or 'default'"; exit 2 ;;
 esac
 
-"$BOXSIM" --link "$WORK/box" --no-announce --wire-rate 115200 --flash "$WORK/box.flash" > "$WORK/sim.log" 2>&1 &
-SIM_PID=$!
-for _ in $(seq 100); do [ -e "$WORK/box" ] && break; sleep 0.05; done
+start_box "$BOXSIM" "$WORK/box" "$WORK/sim.log" --wire-rate 115200 --flash "$WORK/box.flash"
 # Prints "whole transfer" in seconds: from the download's start to "Update
 # Success!", and from "Transfer..." to "Transfer Success!".
 download() {
@@ -96,9 +88,7 @@ read -r fastAll fastTransfer < <(download "$WORK/fast.dld")
 cp "$WORK/box.flash" "$WORK/fast.flash"
 read -r bestAll bestTransfer < <(download "$WORK/best.dld")
 same=$(cmp -s "$WORK/fast.flash" "$WORK/box.flash" && echo "same flash contents" || echo "flash DIFFERS")
-kill -INT "$SIM_PID"
-wait "$SIM_PID" || true
-SIM_PID=""
+stop_box
 downloads=$(grep -o 'after [0-9]* download' "$WORK/sim.log" | grep -o '[0-9]*' || echo 0)
 echo "Download of the $SET set at 115200 8E1 (paced box, $downloads downloads completed, $same):"
 echo "  LZO1X-1:   $(stat -c %s "$WORK/fast.dld") bytes, ${fastAll} s in all, ${fastTransfer} s of transfer"

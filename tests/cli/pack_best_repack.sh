@@ -6,13 +6,7 @@
 set -euo pipefail
 CLI="$1"
 BOXSIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-cleanup() {
-  [ -n "$SIM_PID" ] && kill -INT "$SIM_PID" 2>/dev/null && wait "$SIM_PID" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../../scripts/boxsim-session.sh"
 cd "$WORK"
 
 # Stand-in firmware: pieces of a real program, some shorter than their partition.
@@ -45,14 +39,10 @@ cmp fast.dld again.dld
 
 # Each file into a fresh strict box; the flash contents must agree.
 flash() {
-  "$BOXSIM" --link "$WORK/box" --no-announce --flash "$WORK/$1.flash" > sim.log 2>&1 &
-  SIM_PID=$!
-  for _ in $(seq 100); do [ -e "$WORK/box" ] && break; sleep 0.05; done
+  start_box "$BOXSIM" "$WORK/box" sim.log --flash "$WORK/$1.flash"
   "$CLI" download --port "$WORK/box" "$1.dld" > "$1.down"
   grep -qx "Update Success!" "$1.down"
-  kill -INT "$SIM_PID"
-  wait "$SIM_PID"
-  SIM_PID=""
+  stop_box
   grep -q "stopped after 1 download(s)" sim.log
 }
 for f in fast best repacked; do flash $f; done
