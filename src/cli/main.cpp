@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   AddInfoCommand(app, context);
   AddSetIdentCommand(app, context);
   AddPackCommands(app, context);
+  AddRepackCommand(app, context);
   AddDownloadCommand(app, context);
   AddUploadCommand(app, context);
   AddPortsCommand(app, context);
