@@ -16,12 +16,6 @@ const char* Mark(bool ok) {
   return ok ? "ok" : "FAIL";
 }
 
-std::string Hex(std::size_t value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%zX", value);
-  return text;
-}
-
 void PrintIdentity(const FILE_DOWNLOAD_HEADER_T& header) {
   const auto show = MakeHeaderShow(header);
   std::cout << "Ident for nocheck: " << int{show.ident} << "\n"
@@ -73,10 +67,7 @@ int RunInfo(const std::string& path) {
     std::cout << "Result: every record holds\n";
     return kExitOk;
   }
-  const auto& f = *report.failure;
-  std::cout << "Result: FAILED at the " << RecordKindName(f.kind);
-  if (f.partitionIndex >= 0) std::cout << " of partition " << f.partitionIndex;
-  std::cout << ", offset " << f.offset << " (" << Hex(f.offset) << "): " << f.reason << "\n";
+  std::cout << "Result: FAILED at " << DescribeVerifyFailure(*report.failure) << "\n";
   return kExitFailed;
 }
 
