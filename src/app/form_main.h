@@ -54,6 +54,7 @@ class TFormMain : public QWidget, public RunObserver {
   // Why the last run failed, once per failed run: the reason becomes the last
   // line of the log, the status line's tooltip holds it, the failed box is
   // counted and Info appears. `portLost` when the port went away under the run.
+  // Ignored once the person has stopped the run.
   void ReportRunFailure(const QString& reason, bool portLost);
 
   // The SatcoDX download that Start runs in mode 1. Until one is set, a

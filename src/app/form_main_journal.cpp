@@ -96,6 +96,8 @@ void TFormMain::AddTransferredBytes(std::size_t count) {
 // ---- the journal ----
 
 void TFormMain::ReportRunFailure(const QString& reason, bool portLost) {
+  // A run the person stopped (Reset, Close, a port choice) did not fail.
+  if (stoppedByUser_) return;
   failureReported_ = true;
   ++tally_.failed;
   lastFailure_ = reason;
