@@ -54,7 +54,6 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent, FixedCaptionFlags(Qt::
   setObjectName(QStringLiteral("FormAbout"));
   setWindowTitle(QStringLiteral("About Upgrade"));
   setFixedSize(kAboutWidth, kAboutHeight);
-  setModal(true);
 
   auto* image = new QLabel(this);
   image->setObjectName(QStringLiteral("Image1"));

@@ -37,6 +37,8 @@ struct RunState {
   // The names the Open and Save dialogs hold since they were last chosen.
   QString openDialogFileName;
   QString saveDialogFileName;
+  // The folder of the file last chosen in any of the dialogs; they start there.
+  QString lastFolder;
 };
 
 // What the SatcoDX download sequence is given for one pass of the Start loop.

@@ -17,12 +17,6 @@ const char* Mark(bool ok) {
   return ok ? "ok" : "FAIL";
 }
 
-std::string Hex(std::size_t value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%zX", value);
-  return text;
-}
-
 // Packed size as a share of the raw size, "-" for an empty partition.
 std::string Ratio(std::uint64_t packed, std::uint64_t raw) {
   if (raw == 0) return "-";
@@ -97,10 +91,7 @@ int RunInfo(const std::string& path) {
     std::cout << "Result: every record holds\n";
     return kExitOk;
   }
-  const auto& f = *report.failure;
-  std::cout << "Result: FAILED at the " << RecordKindName(f.kind);
-  if (f.partitionIndex >= 0) std::cout << " of partition " << f.partitionIndex;
-  std::cout << ", offset " << f.offset << " (" << Hex(f.offset) << "): " << f.reason << "\n";
+  std::cout << "Result: FAILED at " << DescribeVerifyFailure(*report.failure) << "\n";
   return kExitFailed;
 }
 

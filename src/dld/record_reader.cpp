@@ -1,6 +1,8 @@
 // Verifying reader for download file records.
 #include "dld/record_reader.h"
 
+#include <cstdio>
+
 #include "dld/crc32.h"
 #include "dld/lzo_codec.h"
 
@@ -35,9 +37,11 @@ std::string_view RecordKindName(RecordKind kind) {
 }
 
 std::string DescribeVerifyFailure(const VerifyFailure& failure) {
-  std::string text(RecordKindName(failure.kind));
+  std::string text = "the " + std::string(RecordKindName(failure.kind));
   if (failure.partitionIndex >= 0) text += " of partition " + std::to_string(failure.partitionIndex);
-  return text + " at offset " + std::to_string(failure.offset) + ": " + failure.reason;
+  char offset[64];
+  std::snprintf(offset, sizeof offset, ", offset %zu (0x%zX): ", failure.offset, failure.offset);
+  return text + offset + failure.reason;
 }
 
 namespace {

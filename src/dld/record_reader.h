@@ -51,7 +51,8 @@ struct VerifyReport {
   bool ok() const { return !failure.has_value(); }
 };
 
-// "data record of partition 3 at offset 1234: check value mismatch".
+// "the data record of partition 2, offset 1234 (0x4D2): <reason>": which
+// record failed and where, for an error box or a report line.
 std::string DescribeVerifyFailure(const VerifyFailure& failure);
 
 // Walks the whole file: header, then ucPartitionCount partition/data pairs,

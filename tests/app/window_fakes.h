@@ -48,6 +48,9 @@ class RecordingMessages final : public MessageBoxes {
   QStringList errors;
   QStringList questions;
   bool answerYes = false;
+  // Yes/No questions: the answer each gets, in order (none left: no answer yet).
+  QList<bool> yesNoAnswers;
+  QStringList yesNoQuestions;
 
   void ShowError(QWidget*, const QString& title, const QString& text) override {
     QCOMPARE_EQ(title, QStringLiteral("[Tuneflash 3.0.00]"));
@@ -56,6 +59,12 @@ class RecordingMessages final : public MessageBoxes {
   bool ConfirmYesCancel(QWidget*, const QString&, const QString& text) override {
     questions << text;
     return answerYes;
+  }
+  void AskYesNo(QWidget*, const QString& title, const QString& text,
+                std::function<void(bool)> answer) override {
+    QCOMPARE_EQ(title, QStringLiteral("[Tuneflash 3.0.00]"));
+    yesNoQuestions << text;
+    if (!yesNoAnswers.isEmpty()) answer(yesNoAnswers.takeFirst());
   }
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 
 #include "dld/builder.h"
@@ -104,8 +105,10 @@ TEST(RepackDownloadFile, ACorruptSourceNamesItsRecordAndBuildsNothing) {
   const auto result = RepackDownloadFile(source, Compression::Lzo1x999);
   ASSERT_FALSE(result.ok());
   EXPECT_TRUE(result.file.empty());
+  char where[64];
+  std::snprintf(where, sizeof where, "offset %zu (0x%zX)", secondData, secondData);
   EXPECT_EQ(DescribeVerifyFailure(*result.failure),
-            "data record of partition 1 at offset " + std::to_string(secondData) + ": check value mismatch");
+            "the data record of partition 1, " + std::string(where) + ": check value mismatch");
 }
 
 TEST(AppendPartition, RefusesAPackedSizeBeyondTheBlockCount) {
