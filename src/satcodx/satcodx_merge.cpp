@@ -57,7 +57,6 @@ void SatcoDxMerger::MergeSatcoDxRecord(BoxDatabase& db, const SATCODX_INFO_SHOW_
   Slot tp = kNoSlot;
   if (!FindTp(db, sat, stagingTp_.polarisation, stagingTp_.fec, stagingTp_.frequency_text,
               stagingTp_.symbol_rate_text, tp)) {
-    ScopedEditMode adding(db, EditMode::Adding);
     AddTp(db, stagingTp_, tp);
   }
   if (tp < 0) return;
@@ -89,7 +88,6 @@ void SatcoDxMerger::MergeSatcoDxRecord(BoxDatabase& db, const SATCODX_INFO_SHOW_
   p.ca_ids = line.ca_ids;
   p.name = Trimmed(line.name);
 
-  ScopedEditMode adding(db, EditMode::Adding);
   AddProgram(db, p);
 }
 
