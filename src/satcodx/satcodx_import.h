@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "boxdb/box_database.h"
@@ -14,6 +15,25 @@
 
 namespace tuneflash {
 
+// What one list did to the database.
+struct SatcoDxListReport {
+  std::string list;       // the list's file name
+  std::string satellite;  // "<name>[ <position> ]" from its first line
+  bool satelliteFound = false;
+  int linesRead = 0;
+  int programsMerged = 0;
+  int transpondersMerged = 0;
+  int skippedDataService = 0;
+  int skippedUnknownSatellite = 0;
+  int skippedFull = 0;  // no room, including the lines not read once the database was full
+  int skippedNotFitting = 0;
+
+  bool operator==(const SatcoDxListReport&) const = default;
+};
+
+// The one summary line of a list, as the log shows it.
+std::string SatcoDxReportLine(const SatcoDxListReport& report);
+
 // Everything one import works on; the program owns one and keeps it between
 // runs (the staging records outlive a run).
 struct SatcoDxSession {
@@ -22,6 +42,9 @@ struct SatcoDxSession {
   RunObserver& observer;
   SatcoDxReader reader;
   SatcoDxMerger merger;
+  // One report per list of the last import, in order; each also goes to the
+  // observer's log as SatcoDxReportLine.
+  std::vector<SatcoDxListReport> reports{};
 };
 
 // Room for one more line: fewer than 1999 satellite transponders and fewer
@@ -41,8 +64,9 @@ inline constexpr const char* kFileSaving = "File saving, please wait...";
 // in the table shows "Name: <name>[ <position> ] not existing!" and is skipped;
 // a full database shows "Dbase is full!" and ends the import without saving
 // (false, even when an earlier list was merged).
-// ConversionError (a numeric column) and FileError (a list that cannot be
-// read) propagate and nothing is saved; so do the errors of DatabaseToDld.
+// SatcoDxFormatError (a list not made of records, a numeric column that does
+// not convert) and FileError (a list that cannot be read) propagate and
+// nothing is saved; so do the errors of DatabaseToDld.
 bool ImportSatcoDxFiles(const std::filesystem::path& workFile,
                         const std::vector<std::filesystem::path>& lists, SatcoDxSession& session);
 
