@@ -19,22 +19,6 @@ bool DatabaseHasRoom(const BoxDatabase& db) {
   return GetTpCount(db) < kTpRoom && ProgramCount(db) < kProgramRoom;
 }
 
-std::string SatcoDxReportLine(const SatcoDxListReport& r) {
-  const int skipped = r.skippedDataService + r.skippedUnknownSatellite + r.skippedFull + r.skippedNotFitting;
-  std::string line = r.list + ": " + r.satellite;
-  if (!r.satelliteFound) line += " not in the database";
-  line += ": " + std::to_string(r.linesRead) + " lines read, " + std::to_string(r.programsMerged) +
-          " programs and " + std::to_string(r.transpondersMerged) + " transponders merged, " +
-          std::to_string(skipped) + " lines skipped";
-  if (skipped > 0) {
-    line += " (" + std::to_string(r.skippedDataService) + " data service, " +
-            std::to_string(r.skippedUnknownSatellite) + " unknown satellite, " +
-            std::to_string(r.skippedFull) + " database full, " + std::to_string(r.skippedNotFitting) +
-            " value too wide)";
-  }
-  return line;
-}
-
 namespace {
 
 void Count(SatcoDxListReport& report, const SatcoDxLineResult& result) {

@@ -12,27 +12,9 @@
 #include "satcodx/database_conversion.h"
 #include "satcodx/satcodx_merge.h"
 #include "satcodx/satcodx_reader.h"
+#include "satcodx/satcodx_report.h"
 
 namespace tuneflash {
-
-// What one list did to the database.
-struct SatcoDxListReport {
-  std::string list;       // the list's file name
-  std::string satellite;  // "<name>[ <position> ]" from its first line
-  bool satelliteFound = false;
-  int linesRead = 0;
-  int programsMerged = 0;
-  int transpondersMerged = 0;
-  int skippedDataService = 0;
-  int skippedUnknownSatellite = 0;
-  int skippedFull = 0;  // no room, including the lines not read once the database was full
-  int skippedNotFitting = 0;
-
-  bool operator==(const SatcoDxListReport&) const = default;
-};
-
-// The one summary line of a list, as the log shows it.
-std::string SatcoDxReportLine(const SatcoDxListReport& report);
 
 // Everything one import works on; the program owns one and keeps it between
 // runs (the staging records outlive a run).
