@@ -154,6 +154,27 @@ TEST(Transponders, DeletingRenumbersTheSatellite) {
   EXPECT_EQ(Numbers(*db, 1), satOneBefore);
 }
 
+TEST(Transponders, DeleteWithACountAlreadyZeroChangesNothing) {
+  // Tables read from a box can say a satellite, or the table, has no
+  // transponder while a slot is in use: counting it off would wrap.
+  for (const bool tableCountZero : {false, true}) {
+    auto db = testing::ResetDb();
+    AddTpNumbered(*db, 5, 11000);
+    AddTpNumbered(*db, 6, 12000);
+    AddProgram(*db, testing::MakeProgram(0));
+    if (tableCountZero) {
+      db->satTpHeader.tp_count = 0;
+    } else {
+      db->satTpHeader.tp_per_satellite[5] = 0;
+    }
+    const auto before = EncodeDatabaseImage(*db);
+    DeleteTp(*db, 0);
+    EXPECT_EQ(EncodeDatabaseImage(*db), before) << tableCountZero;
+    EXPECT_TRUE(IsTpUsed(*db, 0));
+    EXPECT_EQ(ProgramCount(*db), 1);
+  }
+}
+
 TEST(Transponders, DeletingNumberHundredOf140) {
   auto db = testing::ResetDb();
   for (int i = 0; i < 140; ++i) AddTpNumbered(*db, 2, 10000 + i);

@@ -6,6 +6,7 @@
 
 #include "dld/file_io.h"
 #include "dld/int_text.h"
+#include "satcodx/satcodx_import.h"
 #include "satcodx/sdx_lines.h"
 
 namespace tuneflash {
@@ -209,21 +210,23 @@ TEST(SatcoDxReader, AnythingElseWhereARecordMustStartIsAnError) {
 }
 
 TEST(SatcoDxReader, RoomCheckStopsBeforeTheLine) {
+  // The import's own room check: with 3997 programs, two more lines fit.
   const auto a = SdxLine({});
   const Bytes file = SdxFile({a, a, a});
+  auto db = std::make_unique<BoxDatabase>();
+  db->programHeader.program_count = 3997;
+  const auto hasRoom = [&db] { return DatabaseHasRoom(*db); };
+  const auto merge = [&db](const SATCODX_INFO_SHOW_T&) { ++db->programHeader.program_count; };
   SatcoDxReader reader;
-  int merged = 0;
   int pumps = 0;
-  EXPECT_TRUE(reader.ReadSatcoDxFile(
-      file, [] { return true; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, [&] { ++pumps; }));
-  EXPECT_EQ(merged, 3);
+  EXPECT_FALSE(reader.ReadSatcoDxFile(file, hasRoom, merge, [&] { ++pumps; }));
+  EXPECT_EQ(db->programHeader.program_count, 3999);
   EXPECT_EQ(pumps, 3);
-  merged = 0;
-  EXPECT_FALSE(reader.ReadSatcoDxFile(
-      file, [&] { return merged < 2; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, nullptr));
-  EXPECT_EQ(merged, 2);
+  db->programHeader.program_count = 0;
+  EXPECT_TRUE(reader.ReadSatcoDxFile(file, hasRoom, merge, nullptr));
+  EXPECT_EQ(db->programHeader.program_count, 3);
   EXPECT_TRUE(reader.ReadSatcoDxFile(
-      Bytes(100, ' '), [] { return false; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, nullptr));
+      Bytes(100, ' '), [] { return false; }, merge, nullptr));
 }
 
 TEST(SatcoDxReader, RealListsReadWhole) {
