@@ -136,7 +136,7 @@ class EditRoundTrip : public ::testing::Test {
 };
 
 TEST_F(EditRoundTrip, EveryEditSurvivesEncodeAndDecode) {
-  for (int op = 0; op < 2500; ++op) {
+  for (int op = 0; op < 2000; ++op) {
     const auto dice = rng() % 100;
     if (dice < 6 || tps.empty()) {
       AddTransponder();
@@ -153,7 +153,7 @@ TEST_F(EditRoundTrip, EveryEditSurvivesEncodeAndDecode) {
     } else {
       DeleteTransponder();
     }
-    if (op % 500 == 499) {
+    if (op % 1000 == 999) {
       ASSERT_NO_FATAL_FAILURE(ExpectFileHoldsModel()) << "after operation " << op;
     }
   }
