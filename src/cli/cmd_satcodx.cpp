@@ -8,7 +8,7 @@
 #include "cli/commands.h"
 #include "cli/port_session.h"
 #include "dld/work_dir.h"
-#include "satcodx/satcodx_download.h"
+#include "jobs/satcodx_download.h"
 
 namespace tuneflash::cli {
 namespace {

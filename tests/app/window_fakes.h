@@ -17,6 +17,7 @@
 #include "app/ui_services.h"
 #include "link/posix_com_port.h"
 #include "support/temp_dir.h"
+#include "tuneflash_version.h"
 
 namespace tuneflash::app::testing {
 
@@ -53,7 +54,7 @@ class RecordingMessages final : public MessageBoxes {
   QStringList yesNoQuestions;
 
   void ShowError(QWidget*, const QString& title, const QString& text) override {
-    QCOMPARE_EQ(title, QStringLiteral("[Tuneflash 3.0.00]"));
+    QCOMPARE_EQ(title, QStringLiteral("[Tuneflash " TUNEFLASH_VERSION "]"));
     errors << text;
   }
   bool ConfirmYesCancel(QWidget*, const QString&, const QString& text) override {

@@ -11,6 +11,7 @@
 
 #include "boxsim/box_sim.h"
 #include "link/box_registry.h"
+#include "tuneflash_version.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
       "A simulated box on a pseudo-terminal: says hello, takes downloads into its flash model and "
       "answers uploads from it.",
       "tuneflash-boxsim"};
+  app.set_version_flag("--version", "tuneflash-boxsim " TUNEFLASH_VERSION);
   BoxSimOptions options;
   std::string link;
   std::string flash;
