@@ -49,8 +49,9 @@ int RunSatcoDx(const SatcoDxCommand& o) {
   SatcoDxDownloadOptions options;
   options.timing = session.timing();
   try {
-    return session.RunLoop([&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
-                           StartLoopOptions{});
+    return session.RunLoop(
+        [&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
+        StartLoopOptions{});
   } catch (const std::exception& e) {
     // A list that does not convert or cannot be read ends the whole operation.
     session.observer().Finish();

@@ -14,7 +14,10 @@ namespace {
 class DownloadRun {
  public:
   DownloadRun(ComPort& port, RunObserver& observer, int partitionCount, const DownloadOptions& options)
-      : port_(port), observer_(observer), phases_(observer, partitionCount), count_(partitionCount),
+      : port_(port),
+        observer_(observer),
+        phases_(observer, partitionCount),
+        count_(partitionCount),
         options_(options) {}
 
   LinkStatus Run(const std::filesystem::path& path) {
@@ -71,7 +74,8 @@ class DownloadRun {
     if (*verdict == kVerifySuccess) return LinkOk();
     LinkFailure f;
     f.cause = *verdict == kVerifyFailed ? FailureCause::VerifyFailed : FailureCause::Other;
-    if (*verdict != kVerifyFailed) f.detail = "status " + std::to_string(*verdict) + " instead of the verdict";
+    if (*verdict != kVerifyFailed)
+      f.detail = "status " + std::to_string(*verdict) + " instead of the verdict";
     return f;
   }
 
@@ -86,7 +90,8 @@ class DownloadRun {
       phases_.PartitionDone(partition_);
       for (const ByteSpan data : p.blocks) {
         block_ = number;
-        if (auto s = SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing, lastReply_);
+        if (auto s =
+                SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing, lastReply_);
             !s)
           return s;
         ++number;

@@ -75,7 +75,8 @@ std::string DescribeFailure(const LinkFailure& f) {
   }
   line += ": ";
   // The port's own sentences already name the device.
-  const bool sentence = !f.detail.empty() && (f.cause == FailureCause::PortGone || f.cause == FailureCause::OpenFailed);
+  const bool sentence =
+      !f.detail.empty() && (f.cause == FailureCause::PortGone || f.cause == FailureCause::OpenFailed);
   if (sentence) {
     line += f.detail;
   } else {

@@ -55,7 +55,7 @@ std::string_view PhaseText(LinkPhase phase);
 template <typename T>
 class LinkResult {
  public:
-  LinkResult(T value) : v_(std::move(value)) {}              // NOLINT: implicit, like std::expected
+  LinkResult(T value) : v_(std::move(value)) {}                // NOLINT: implicit, like std::expected
   LinkResult(LinkFailure failure) : v_(std::move(failure)) {}  // NOLINT
 
   bool has_value() const { return v_.index() == 0; }

@@ -88,8 +88,9 @@ LinkFailure PosixComPort::Failure(FailureCause cause, std::string detail) const 
 }
 
 LinkFailure PosixComPort::OpenFailure(const std::string& what, int error) const {
-  return Failure(FailureCause::OpenFailed,
-                 device_ + ": " + what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+  return Failure(
+      FailureCause::OpenFailed,
+      device_ + ": " + what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
 }
 
 LinkFailure PosixComPort::Gone() {

@@ -72,15 +72,13 @@ class UploadRun {
     return f;
   }
 
-  LinkStatus Reply(std::uint8_t byte) {
-    return byte == kAck ? SendAck(port_) : SendNak(port_);
-  }
+  LinkStatus Reply(std::uint8_t byte) { return byte == kAck ? SendAck(port_) : SendNak(port_); }
 
   LinkStatus ReceiveHeaderRecord() {
     for (int attempt = 0; attempt < kMaxMisses; ++attempt) {
       std::array<std::uint8_t, kHeaderRecordSize> record{};
-      const auto got =
-          PollForFrame(port_, observer_, record, kHeaderTag, timing_.recordPolls, timing_.pollPeriod, timing_);
+      const auto got = PollForFrame(port_, observer_, record, kHeaderTag, timing_.recordPolls,
+                                    timing_.pollPeriod, timing_);
       if (!got) return got.error();
       if (!*got) {
         if (auto s = SendNak(port_); !s) return s;
@@ -151,8 +149,8 @@ class UploadRun {
   // length of the data record that follows. False to refuse it.
   LinkResult<bool> ReceivePartitionRecord(std::size_t offset, std::size_t& dataLength) {
     std::array<std::uint8_t, kPartitionRecordSize> record{};
-    const auto got =
-        PollForFrame(port_, observer_, record, kPartitionTag, timing_.recordPolls, timing_.pollPeriod, timing_);
+    const auto got = PollForFrame(port_, observer_, record, kPartitionTag, timing_.recordPolls,
+                                  timing_.pollPeriod, timing_);
     if (!got || !*got) return got;
     const auto fixed = FixReceivedPartitionRecord(record);
     if (!fixed) return false;

@@ -166,7 +166,8 @@ TEST(DownloadTest, SilenceInMidTransferFailsWithinThePollLimits) {
   EXPECT_EQ(d.failure->cause, FailureCause::NoReply);
   EXPECT_EQ(d.failure->block, 4u);
   EXPECT_EQ(d.failure->reply, kAck);  // the ACK of block 3 was the last reply
-  EXPECT_EQ(DescribeFailure(*d.failure).rfind("transfer, partition 1, block 4, last reply 06: no reply", 0), 0u)
+  EXPECT_EQ(DescribeFailure(*d.failure).rfind("transfer, partition 1, block 4, last reply 06: no reply", 0),
+            0u)
       << DescribeFailure(*d.failure);
 }
 
@@ -214,7 +215,8 @@ TEST(DownloadTest, AHangUpEndsTheRunNamingTheDevice) {
   for (const Case& c : cases) {
     const auto started = std::chrono::steady_clock::now();
     const auto d = Download(SetFile(PartitionSet::Loader), c.faults);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));  // not the 5000-poll limits
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              std::chrono::seconds(10));  // not the 5000-poll limits
     EXPECT_FALSE(d.ok);
     EXPECT_EQ(d.observer.Only("status").back(), c.lastStatus);
     ASSERT_TRUE(d.failure);

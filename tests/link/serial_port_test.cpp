@@ -155,7 +155,8 @@ TEST_F(BarePty, APulledLineEndsTheWaitForHelloAndTheStartLoop) {
     if (observer_.pumps == 3) PullTheLine();
   };
   const auto started = std::chrono::steady_clock::now();
-  const auto result = RunStartLoop(port_, observer_, [] { return LinkOk(); }, StartLoopOptions{});
+  const auto result = RunStartLoop(
+      port_, observer_, [] { return LinkOk(); }, StartLoopOptions{});
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
   EXPECT_FALSE(result.lastSucceeded);
   EXPECT_FALSE(result.stoppedByUser);

@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
       ->default_val(1);
   app.add_option("--silent-after-block", f.silentAfterBlock, "Fall silent after the K-th data block");
   app.add_flag("--bad-upload-header", f.badUploadHeader, "Send the upload header with a wrong check value");
-  app.add_option("--program-fail", f.programFailPartition, "Report a program failure for partition I (from 0)");
+  app.add_option("--program-fail", f.programFailPartition,
+                 "Report a program failure for partition I (from 0)");
   app.add_option("--hangup-after-block", f.hangupAfterBlock,
                  "Hang up the line (like a pulled adapter) at the K-th data block: instead of its ACK in a "
                  "download, instead of sending it in an upload");
