@@ -46,6 +46,30 @@ TEST(DownloadTest, BlockNumbersRunOnAcrossPartitionsAndEachRecordEndsShort) {
   EXPECT_EQ(d.observer.events, CleanDownloadEvents(8));
   EXPECT_EQ(d.record.received, DownloadFrames(file));
   EXPECT_TRUE(d.record.protocolErrors.empty());
+  // The typed progress: the transfer in bytes of the whole, the rest in partitions.
+  using Kind = ProgressEvent::Kind;
+  const std::size_t dataBytes = file.size() - kHeaderRecordSize - 8 * kPartitionRecordSize;
+  std::vector<std::string> phases;
+  std::size_t lastDone = 0;
+  for (const ProgressEvent& e : d.observer.progress) {
+    if (e.kind != Kind::Advanced) {
+      phases.push_back(std::string(PhaseText(e.phase)) +
+                       (e.kind == Kind::PhaseStarted ? " started" : " ended"));
+      continue;
+    }
+    if (e.phase == LinkPhase::Transfer) {
+      EXPECT_EQ(e.unit, ProgressEvent::Unit::ByteCount);
+      EXPECT_EQ(e.total, dataBytes);
+      EXPECT_GT(e.done, lastDone);
+      lastDone = e.done;
+    } else {
+      EXPECT_EQ(e.total, 8u);
+    }
+  }
+  EXPECT_EQ(lastDone, dataBytes);
+  EXPECT_EQ(phases,
+            (std::vector<std::string>{"verify started", "verify ended", "transfer started", "transfer ended",
+                                      "erase started", "erase ended", "program started", "program ended"}));
   ASSERT_FALSE(d.record.blockNumbers.empty());
   for (std::size_t i = 0; i < d.record.blockNumbers.size(); ++i) {
     EXPECT_EQ(d.record.blockNumbers[i], static_cast<std::uint8_t>(i + 1)) << "block " << i;
