@@ -85,8 +85,8 @@ class DownloadRun {
       phases_.PartitionDone(at_.partition);
       for (const ByteSpan data : p.blocks) {
         at_.block = number;
-        if (auto s =
-                SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing, at_.lastReply);
+        if (auto s = SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing,
+                                      at_.lastReply);
             !s)
           return s;
         ++number;

@@ -69,11 +69,12 @@ std::string OwningGroup(const std::string& device) {
   return found->gr_name;
 }
 
-}  // namespace
-
+// True for the errors that mean the device is no longer there.
 bool IsDeviceGoneError(int error) {
   return error == EIO || error == ENXIO || error == ENODEV;
 }
+
+}  // namespace
 
 PosixComPort::~PosixComPort() {
   CloseComPort();
