@@ -14,14 +14,17 @@ function(tuneflash_headers target scope)
   target_include_directories(${target} ${scope} ${root})
 endfunction()
 
-# The seam between the sequences and whoever watches them (RunObserver) is a
-# header without code that the SatcoDX import reports through as well as the
-# link. It stays in src/link, and this target makes that one header, and
-# nothing else of the link, reachable as "link/run_observer.h".
+# The seam between the sequences and whoever watches them (RunObserver, and
+# the LinkFailure it reports) is two headers that the SatcoDX import reports
+# through as well as the link. They stay in src/link, and this target makes
+# those two headers, and nothing else of the link, reachable as
+# "link/run_observer.h" and "link/link_failure.h".
 function(tuneflash_observer_seam)
   set(root ${CMAKE_BINARY_DIR}/include/run_observer)
   file(MAKE_DIRECTORY ${root}/link)
-  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/link/run_observer.h ${root}/link/run_observer.h SYMBOLIC)
+  foreach(header run_observer.h link_failure.h)
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/link/${header} ${root}/link/${header} SYMBOLIC)
+  endforeach()
   add_library(tuneflash_run_observer INTERFACE)
   target_include_directories(tuneflash_run_observer INTERFACE ${root})
 endfunction()

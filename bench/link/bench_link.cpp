@@ -2,7 +2,8 @@
 // box: (a) the PC's turnaround per block and its CPU time during an unpaced
 // ALL download, (b) payload throughput with the line paced at 115200 8E1 as
 // a share of the lock-step limit, (c) CPU spent waiting for a hello that
-// never comes. Prints figures; asserts nothing.
+// never comes, (d) how soon a wait notices a line that went away and what it
+// costs until then. Prints figures; asserts nothing.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "boxsim/box_sim.h"
 #include "dld/builder.h"
@@ -87,13 +89,17 @@ Run DownloadAll(const std::filesystem::path& file, long wireRate) {
   box.Start();
   PosixComPort port;
   Run run;
-  if (!port.OpenComPort(box.DevicePath()) || !ConnectBox(port, run.observer)) {
-    std::fprintf(stderr, "bench_link: no hello: %s\n", port.LastError().c_str());
+  if (const auto opened = port.OpenComPort(box.DevicePath()); !opened) {
+    std::fprintf(stderr, "bench_link: %s\n", DescribeFailure(opened.error()).c_str());
+    return run;
+  }
+  if (const auto hello = ConnectBox(port, run.observer); !hello) {
+    std::fprintf(stderr, "bench_link: no hello: %s\n", DescribeFailure(hello.error()).c_str());
     return run;
   }
   const double cpu0 = ThreadCpuSeconds();
   const auto t0 = Clock::now();
-  run.ok = DownloadFile(port, run.observer, file, ReadPartitionCount(file));
+  run.ok = DownloadFile(port, run.observer, file, ReadPartitionCount(file)).has_value();
   run.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
   run.cpu = ThreadCpuSeconds() - cpu0;
   run.record = box.Record();
@@ -142,15 +148,24 @@ void Paced(const std::filesystem::path& file) {
       1025.0 * 11.0 / 115.2);
 }
 
-void Idle() {
+// A pseudo-terminal whose other side nobody serves, and the port opened on
+// it; the master side's descriptor, or -1.
+int OpenSilentLine(PosixComPort& port) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   grantpt(master);
   unlockpt(master);
-  PosixComPort port;
-  if (!port.OpenComPort(ptsname(master))) {
-    std::fprintf(stderr, "bench_link: %s\n", port.LastError().c_str());
-    return;
+  if (const auto opened = port.OpenComPort(ptsname(master)); !opened) {
+    std::fprintf(stderr, "bench_link: %s\n", DescribeFailure(opened.error()).c_str());
+    close(master);
+    return -1;
   }
+  return master;
+}
+
+void Idle() {
+  PosixComPort port;
+  const int master = OpenSilentLine(port);
+  if (master < 0) return;
   TimingObserver observer;
   observer.port = &port;
   observer.closeAt = Clock::now() + std::chrono::seconds(10);
@@ -165,9 +180,32 @@ void Idle() {
   close(master);
 }
 
+// The line goes away while the PC waits for a hello: how long until the
+// wait notices, and what the wait costs until then.
+void PulledAdapter() {
+  PosixComPort port;
+  const int master = OpenSilentLine(port);
+  if (master < 0) return;
+  std::thread puller([master] {
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    close(master);
+  });
+  TimingObserver observer;
+  const double cpu0 = ThreadCpuSeconds();
+  const auto t0 = Clock::now();
+  const auto hello = ConnectBox(port, observer);
+  const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  const double cpu = ThreadCpuSeconds() - cpu0;
+  puller.join();
+  std::printf(
+      "(d) line pulled after 2 s of waiting for a hello: noticed after %.3f s (%s), %.3f%% of one core "
+      "(goal: < 5%%)\n",
+      seconds, hello ? "NOT NOTICED" : DescribeFailure(hello.error()).c_str(), 100.0 * cpu / seconds);
+}
+
 }  // namespace
 
-// Without arguments all three; otherwise the ones named ("a", "b", "c").
+// Without arguments all four; otherwise the ones named ("a", "b", "c", "d").
 int main(int argc, char** argv) {
   const auto wanted = [&](const char* which) {
     if (argc < 2) return true;
@@ -187,5 +225,7 @@ int main(int argc, char** argv) {
   if (wanted("b")) Paced(file);
   std::fflush(stdout);
   if (wanted("c")) Idle();
+  std::fflush(stdout);
+  if (wanted("d")) PulledAdapter();
   return 0;
 }

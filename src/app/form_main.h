@@ -50,6 +50,8 @@ class TFormMain : public QWidget, public RunObserver {
   void StepProgress(int max, int step) override;
   void Pump() override;
   void AddTransferredBytes(std::size_t count) override;
+  // The link's reason for a failed pass, handed to ReportRunFailure.
+  void ReportFailure(const LinkFailure& failure) override;
 
   // Why the last run failed, once per failed run: the reason becomes the last
   // line of the log, the status line's tooltip holds it, the failed box is
@@ -113,16 +115,13 @@ class TFormMain : public QWidget, public RunObserver {
   void QuitNow();
   // Closes the port to stop a running or waiting run on a person's request.
   void StopRunByUser();
-  // After the Start loop: a failed run nobody has given a reason for gets
-  // the one the window knows (the last step's text, or the lost port).
-  void ReportUnexplainedFailure(bool lastSucceeded);
   // One time-stamped line in the log.
   void AddStampedLine(const QString& line);
   void RefreshStatusTooltip();
   void RefreshProgressTooltip();
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
-  bool RunSequence(RunMode mode);
+  LinkStatus RunSequence(RunMode mode);
   // Shows `text` in the status line; false, for the checks of Start.
   bool StopWithText(const char* text);
 
@@ -142,9 +141,7 @@ class TFormMain : public QWidget, public RunObserver {
   // Set when a person's action (Reset, Close, a port choice, Start again)
   // closed the port under the run; cleared at each Start.
   bool stoppedByUser_ = false;
-  bool failureReported_ = false;
   bool quitAsked_ = false;
-  QString lastStepText_;
   QString lastFailure_;
   BoxTally tally_;
   PhaseEstimate estimate_;

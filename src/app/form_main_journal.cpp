@@ -50,7 +50,6 @@ void TFormMain::ShowStatus(std::string_view text) {
       AddStampedLine(QStringLiteral("Boxes since start: ") + QString::fromStdString(tally_.Text()));
       RefreshStatusTooltip();
     }
-    if (line != StatusQString(kUpdateFailed)) lastStepText_ = line;
   }
   RefreshProgressTooltip();
   w_.E_Start->setText(line);
@@ -98,7 +97,6 @@ void TFormMain::AddTransferredBytes(std::size_t count) {
 void TFormMain::ReportRunFailure(const QString& reason, bool portLost) {
   // A run the person stopped (Reset, Close, a port choice) did not fail.
   if (stoppedByUser_) return;
-  failureReported_ = true;
   ++tally_.failed;
   lastFailure_ = reason;
   AddStampedLine(QStringLiteral("Boxes since start: ") + QString::fromStdString(tally_.Text()));
@@ -111,18 +109,8 @@ void TFormMain::ReportRunFailure(const QString& reason, bool portLost) {
   }
 }
 
-void TFormMain::ReportUnexplainedFailure(bool lastSucceeded) {
-  if (lastSucceeded || failureReported_ || stoppedByUser_) return;
-  const bool portLost = !services_.port.PortOpen();
-  if (portLost) {
-    ReportRunFailure(
-        QStringLiteral("%1: the port went away during \"%2\"").arg(w_.CB_Com->currentText(), lastStepText_),
-        true);
-  } else if (lastStepText_.endsWith(QStringLiteral("failed!"))) {
-    ReportRunFailure(lastStepText_, false);
-  } else {
-    ReportRunFailure(QStringLiteral("The run stopped after \"%1\"").arg(lastStepText_), false);
-  }
+void TFormMain::ReportFailure(const LinkFailure& failure) {
+  ReportRunFailure(QString::fromStdString(DescribeFailure(failure)), failure.cause == FailureCause::PortGone);
 }
 
 void TFormMain::AddStampedLine(const QString& line) {

@@ -87,9 +87,11 @@ bool TFormMain::OpenChosenPort(bool fromStart) {
               .arg(w_.CB_Com->currentText()));
     }
   } else {
-    opened = services_.port.OpenComPort(device);
+    services_.port.SetPortLabel(w_.CB_Com->currentText().toStdString());
+    const LinkStatus open = services_.port.OpenComPort(device);
+    opened = open.has_value();
     w_.Shape_ComState->setToolTip(opened ? QString::fromStdString(device)
-                                         : QString::fromStdString(services_.port.LastError()));
+                                         : QString::fromStdString(DescribeFailure(open.error())));
   }
   w_.Shape_ComState->SetOpen(services_.port.PortOpen());
   return opened;
@@ -225,7 +227,9 @@ bool TFormMain::PrepareRun(RunMode mode) {
   return false;
 }
 
-bool TFormMain::RunSequence(RunMode mode) {
+LinkStatus TFormMain::RunSequence(RunMode mode) {
+  LinkFailure nothingToRun;
+  nothingToRun.detail = "nothing to run in this mode";
   switch (mode) {
     case RunMode::Download:
       // Open may have chosen another file while the loop waited for the box.
@@ -234,11 +238,11 @@ bool TFormMain::RunSequence(RunMode mode) {
                           DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
     case RunMode::Upload: {
       const auto set = UploadSetForModeIndex(run_.modeListIndex);
-      if (!set) return false;
+      if (!set) return nothingToRun;
       return UploadFile(services_.port, *this, header_, run_.currentFileName, *set, services_.timing);
     }
     case RunMode::SatcoDx: {
-      if (!satcoDx_) return false;
+      if (!satcoDx_) return nothingToRun;
       const SatcoDxRun request{services_.port,
                                *this,
                                header_,
@@ -249,7 +253,7 @@ bool TFormMain::RunSequence(RunMode mode) {
       return satcoDx_(request);
     }
   }
-  return false;
+  return nothingToRun;
 }
 
 void TFormMain::StartRun(RunMode mode) {
@@ -261,8 +265,6 @@ void TFormMain::StartRun(RunMode mode) {
     return;
   }
   stoppedByUser_ = false;
-  failureReported_ = false;
-  lastStepText_.clear();
   errors_.Guard(
       [&] {
         FlagScope active(runActive_);
@@ -290,7 +292,6 @@ void TFormMain::StartRun(RunMode mode) {
         const StartLoopResult result = RunStartLoop(
             services_.port, *this, [this, mode] { return RunSequence(mode); }, options);
         run_.repeatRun = result.lastSucceeded;
-        ReportUnexplainedFailure(result.lastSucceeded);
       },
       this);
   if (w_.SB_Reset->hasFocus()) w_.SB_Sta->setFocus();

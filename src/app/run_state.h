@@ -53,6 +53,6 @@ struct SatcoDxRun {
 };
 
 // Runs the SatcoDX download after the box's hello; true on success.
-using SatcoDxSequence = std::function<bool(const SatcoDxRun&)>;
+using SatcoDxSequence = std::function<LinkStatus(const SatcoDxRun&)>;
 
 }  // namespace tuneflash::app

@@ -10,7 +10,7 @@ WindowSatcoDx::WindowSatcoDx(TFormMain& form)
   form.SetSatcoDxSequence([this](const SatcoDxRun& run) { return Run(run); });
 }
 
-bool WindowSatcoDx::Run(const SatcoDxRun& run) {
+LinkStatus WindowSatcoDx::Run(const SatcoDxRun& run) {
   conversion_.workDirectory = run.workFile.parent_path();
   conversion_.partitionCount = run.partitionCount;
   SatcoDxDownloadOptions options;

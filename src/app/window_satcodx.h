@@ -22,7 +22,7 @@ class WindowSatcoDx {
   // The pauses of the sequence (2000 and 1000 ms, not pumping); tests shorten them.
   void SetPause(std::function<void(std::chrono::milliseconds)> pause) { pause_ = std::move(pause); }
 
-  bool Run(const SatcoDxRun& run);
+  LinkStatus Run(const SatcoDxRun& run);
 
  private:
   std::unique_ptr<BoxDatabase> db_;

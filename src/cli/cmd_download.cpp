@@ -18,14 +18,6 @@ struct DownloadCommand {
   bool repeat = false;
 };
 
-// The bytes of the data records: what the blocks carry.
-std::size_t DataBytesOf(const std::filesystem::path& file, int partitions) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(file, ec);
-  const auto records = kHeaderRecordSize + static_cast<std::size_t>(partitions) * kPartitionRecordSize;
-  return ec || size <= records ? 0 : static_cast<std::size_t>(size) - records;
-}
-
 int RunDownload(const DownloadCommand& o) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(o.file, ec)) {
@@ -39,13 +31,13 @@ int RunDownload(const DownloadCommand& o) {
   }
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
-  session.observer().SetExpectedBytes(DataBytesOf(o.file, partitions));
   StartLoopOptions loop;
   loop.nextBoxAfterSuccess = o.repeat || o.count > 1;
   loop.maxBoxes = o.repeat ? 0 : o.count;
   const std::filesystem::path file = o.file;
-  return session.RunLoop([&] { return DownloadFile(session.port(), session.observer(), file, partitions); },
-                         loop);
+  const DownloadOptions options{.showConnectSuccess = true, .timing = session.timing()};
+  return session.RunLoop(
+      [&] { return DownloadFile(session.port(), session.observer(), file, partitions, options); }, loop);
 }
 
 }  // namespace

@@ -52,9 +52,12 @@ int RunSatcoDx(const SatcoDxCommand& o) {
   conversion.workDirectory = workFile.parent_path();
   DownloadHeaderState header;
   SatcoDxSession satcodx{*db, conversion, session.observer(), {}, {}};
+  SatcoDxDownloadOptions options;
+  options.timing = session.timing();
   try {
-    return session.RunLoop([&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx); },
-                           StartLoopOptions{});
+    return session.RunLoop(
+        [&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
+        StartLoopOptions{});
   } catch (const std::exception& e) {
     // A list that does not convert or cannot be read ends the whole operation.
     session.observer().Finish();

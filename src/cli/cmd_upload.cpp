@@ -35,7 +35,8 @@ int RunUpload(const UploadCommand& o) {
   DownloadHeaderState header;
   const std::filesystem::path file = o.file;
   const int code = session.RunLoop(
-      [&] { return UploadFile(session.port(), session.observer(), header, file, *set); }, StartLoopOptions{});
+      [&] { return UploadFile(session.port(), session.observer(), header, file, *set, session.timing()); },
+      StartLoopOptions{});
   if (code == kExitOk) {
     std::cout << "Wrote " << o.file << ": " << PartitionSetName(*set) << " set, "
               << std::filesystem::file_size(file, ec) << " bytes, from the box '" << header.show().manufacture

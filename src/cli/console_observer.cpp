@@ -10,20 +10,10 @@
 #include <array>
 #include <cstdio>
 
-#include "link/upgrade_status.h"
-
 namespace tuneflash::cli {
 namespace {
 
 constexpr int kBarWidth = 30;
-
-// The percentage prefix `text` starts with, or empty.
-std::string_view PercentPrefixOf(std::string_view text) {
-  for (const std::string_view prefix : {kTransferPercentPrefix, kErasePercentPrefix, kProgramPercentPrefix}) {
-    if (text.substr(0, prefix.size()) == prefix) return prefix;
-  }
-  return {};
-}
 
 std::string FormatDuration(double seconds) {
   const long s = static_cast<long>(seconds + 0.5);
@@ -72,31 +62,45 @@ ConsoleObserver::ConsoleObserver(ComPort& port, InterruptSignal& interrupt, std:
     : port_(port), interrupt_(interrupt), out_(out), log_(log), terminal_(terminal) {}
 
 void ConsoleObserver::ShowStatus(std::string_view text) {
-  const std::string_view prefix = PercentPrefixOf(text);
-  if (!terminal_) {
-    out_ << text << '\n' << std::flush;
-    return;
-  }
-  if (prefix.empty()) {
+  if (!terminal_ || !barPhase_) {
     EndBar();
     out_ << text << '\n' << std::flush;
     return;
-  }
-  if (prefix != phasePrefix_) {
-    phasePrefix_ = std::string(prefix);
-    phaseStart_ = std::chrono::steady_clock::now();
-    bytes_ = 0;
   }
   phaseText_ = std::string(text);
   DrawBar();
 }
 
-void ConsoleObserver::DrawBar() {
-  // The transfer of a download follows the bytes; everything else the steps.
-  double fraction = maximum_ > 0 ? static_cast<double>(position_) / maximum_ : 0.0;
-  if (phasePrefix_ == kTransferPercentPrefix && expectedBytes_ > 0) {
-    fraction = std::min(1.0, static_cast<double>(bytes_) / static_cast<double>(expectedBytes_));
+void ConsoleObserver::OnProgress(const ProgressEvent& event) {
+  if (event.phase != LinkPhase::Transfer && event.phase != LinkPhase::Erase &&
+      event.phase != LinkPhase::Program)
+    return;
+  switch (event.kind) {
+    case ProgressEvent::Kind::PhaseStarted:
+      barPhase_ = true;
+      phaseStart_ = std::chrono::steady_clock::now();
+      phaseText_.clear();
+      bytes_ = 0;
+      done_ = 0;
+      total_ = event.total;
+      break;
+    case ProgressEvent::Kind::Advanced:
+      done_ = event.done;
+      total_ = event.total;
+      if (barShown_ && std::chrono::steady_clock::now() - lastDraw_ > std::chrono::milliseconds(100))
+        DrawBar();
+      break;
+    case ProgressEvent::Kind::PhaseEnded:
+      EndBar();
+      barPhase_ = false;
+      break;
   }
+}
+
+void ConsoleObserver::DrawBar() {
+  if (!terminal_) return;
+  const double fraction =
+      total_ > 0 ? std::min(1.0, static_cast<double>(done_) / static_cast<double>(total_)) : 0.0;
   const int filled = static_cast<int>(fraction * kBarWidth + 0.5);
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();
@@ -117,7 +121,6 @@ void ConsoleObserver::DrawBar() {
 void ConsoleObserver::EndBar() {
   if (barShown_) out_ << '\n';
   barShown_ = false;
-  phasePrefix_.clear();
 }
 
 void ConsoleObserver::Finish() {
@@ -129,20 +132,17 @@ void ConsoleObserver::AddLogLine(std::string_view line) {
   log_ << line << '\n' << std::flush;
 }
 
-void ConsoleObserver::ResetProgress() {
-  position_ = 0;
+void ConsoleObserver::ReportFailure(const LinkFailure& failure) {
+  EndBar();
+  log_ << "tuneflash-cli: " << DescribeFailure(failure) << '\n' << std::flush;
 }
 
-void ConsoleObserver::StepProgress(int max, int step) {
-  maximum_ = max;
-  position_ += step;
-  if (position_ > maximum_) position_ = step;  // past the end the bar starts over
-  if (barShown_) DrawBar();
-}
+void ConsoleObserver::ResetProgress() {}
+
+void ConsoleObserver::StepProgress(int, int) {}
 
 void ConsoleObserver::AddTransferredBytes(std::size_t count) {
   bytes_ += count;
-  if (barShown_ && std::chrono::steady_clock::now() - lastDraw_ > std::chrono::milliseconds(100)) DrawBar();
 }
 
 void ConsoleObserver::Pump() {

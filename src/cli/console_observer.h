@@ -1,6 +1,8 @@
 // How a run looks in a terminal or a log: the status texts exactly as the
-// window shows them, one per line; on a terminal the percentage texts drive a
-// progress bar with rate and time left instead. Ctrl-C (SIGINT) closes the
+// window shows them, one per line; on a terminal the transfer, erase and
+// program phases show a progress bar (following the byte counts and steps of
+// the progress events) with rate and time left instead of their percentage
+// lines. Why a run failed goes to the log stream. Ctrl-C (SIGINT) closes the
 // port, which is how a run is stopped, just as Reset does in the window.
 #pragma once
 
@@ -44,10 +46,8 @@ class ConsoleObserver final : public RunObserver {
   void StepProgress(int max, int step) override;
   void Pump() override;
   void AddTransferredBytes(std::size_t count) override;
-
-  // The data bytes the transfer will carry, when known (a download): the
-  // bar then follows the bytes rather than the partitions.
-  void SetExpectedBytes(std::size_t total) { expectedBytes_ = total; }
+  void OnProgress(const ProgressEvent& event) override;
+  void ReportFailure(const LinkFailure& failure) override;
   // Ends a bar that is still drawn.
   void Finish();
   bool interrupted() const { return interrupted_; }
@@ -64,12 +64,11 @@ class ConsoleObserver final : public RunObserver {
   bool terminal_;
   bool interrupted_ = false;
   bool barShown_ = false;
+  bool barPhase_ = false;  // between the start and the end of a phase with a bar
   std::string phaseText_;
-  std::string phasePrefix_;
-  int position_ = 0;
-  int maximum_ = 0;
+  std::size_t done_ = 0;
+  std::size_t total_ = 0;
   std::size_t bytes_ = 0;
-  std::size_t expectedBytes_ = 0;
   std::chrono::steady_clock::time_point phaseStart_;
   std::chrono::steady_clock::time_point lastDraw_;
 };

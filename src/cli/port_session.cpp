@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "cli/commands.h"
 #include "link/box_registry.h"
 #include "link/port_names.h"
@@ -15,6 +17,17 @@ void AddPortOptions(CLI::App& command, PortOptions& options) {
                   "COM.01..COM.10 or COM1..COM10 (see 'tuneflash-cli ports'), or a device path")
       ->required();
   command.add_flag("--trace", options.trace, "Hex-dump every frame in and out, with a timestamp, on stderr");
+  command
+      .add_option("--timeout", options.timeoutSeconds,
+                  "Give up when the box stays silent for SECONDS in any wait (default: wait as the box does)")
+      ->check(CLI::Range(0.001, 86400.0));
+}
+
+LinkTiming PortSession::timing() const {
+  LinkTiming t;
+  if (options_.timeoutSeconds > 0)
+    t.silenceLimit = std::chrono::milliseconds(static_cast<long long>(options_.timeoutSeconds * 1000 + 0.5));
+  return t;
 }
 
 PortSession::PortSession(const PortOptions& options)
@@ -30,14 +43,23 @@ std::optional<int> PortSession::Open() {
               << " serial device(s) found; see 'tuneflash-cli ports')\n";
     return kExitFailed;
   }
-  if (!port().OpenComPort(*device)) {
-    std::cerr << "tuneflash-cli: cannot open the port: " << port().LastError() << "\n";
+  if (*device != options_.port) port().SetPortLabel(options_.port);
+  if (const auto opened = port().OpenComPort(*device); !opened) {
+    std::cerr << "tuneflash-cli: cannot open " << options_.port << ": " << opened.error().detail << "\n";
+    std::error_code ec;
+    if (!std::filesystem::exists(*device, ec)) {
+      std::cerr << "tuneflash-cli: the ports are ('tuneflash-cli ports'):\n";
+      for (const auto& entry : MakePortEntries(devices)) {
+        std::cerr << "  " << entry.name << "  " << (entry.device.empty() ? "-" : entry.tooltip) << "\n";
+      }
+    }
     return kExitFailed;
   }
   return std::nullopt;
 }
 
-int PortSession::RunLoop(const std::function<bool()>& sequence, StartLoopOptions options) {
+int PortSession::RunLoop(const std::function<LinkStatus()>& sequence, StartLoopOptions options) {
+  options.timing = timing();
   options.pauseAfterSuccess = [this] {
     if (interrupt_.WaitFor(std::chrono::milliseconds(1500))) observer_.Interrupt();
   };

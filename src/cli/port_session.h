@@ -20,9 +20,10 @@ namespace tuneflash::cli {
 struct PortOptions {
   std::string port;
   bool trace = false;
+  double timeoutSeconds = 0;  // 0: the waits keep their own limits
 };
 
-// Adds --port and --trace to `command`.
+// Adds --port, --trace and --timeout to `command`.
 void AddPortOptions(CLI::App& command, PortOptions& options);
 
 class PortSession {
@@ -34,8 +35,12 @@ class PortSession {
   std::optional<int> Open();
 
   // Runs the Start loop over `sequence` and gives the exit code: 130 when
-  // Ctrl-C stopped it, 0 when the last box succeeded, 1 otherwise.
-  int RunLoop(const std::function<bool()>& sequence, StartLoopOptions options);
+  // Ctrl-C stopped it, 0 when the last box succeeded, 1 otherwise (the
+  // reason on stderr).
+  int RunLoop(const std::function<LinkStatus()>& sequence, StartLoopOptions options);
+
+  // The waits' timing with --timeout applied.
+  LinkTiming timing() const;
 
   ComPort& port() { return trace_ ? static_cast<ComPort&>(*trace_) : posix_; }
   ConsoleObserver& observer() { return observer_; }

@@ -25,19 +25,26 @@ void Pause(const SatcoDxDownloadOptions& options, std::chrono::milliseconds dura
 
 }  // namespace
 
-bool DownloadSatcoDx(ComPort& port, DownloadHeaderState& header, const std::filesystem::path& workFile,
-                     const std::vector<std::filesystem::path>& lists, SatcoDxSession& session,
-                     const SatcoDxDownloadOptions& options) {
+LinkStatus DownloadSatcoDx(ComPort& port, DownloadHeaderState& header, const std::filesystem::path& workFile,
+                           const std::vector<std::filesystem::path>& lists, SatcoDxSession& session,
+                           const SatcoDxDownloadOptions& options) {
   RunObserver& observer = session.observer;
-  if (!UploadFile(port, observer, header, workFile, PartitionSet::Data, options.timing)) {
+  if (auto uploaded = UploadFile(port, observer, header, workFile, PartitionSet::Data, options.timing);
+      !uploaded) {
     Show(observer, kSatcoDxUpdateFailed);
     Pause(options, std::chrono::milliseconds(2000));
-    return false;
+    return uploaded;
   }
   Show(observer, kSatcoDxUpdateSuccess);
   Pause(options, std::chrono::milliseconds(1000));
   Show(observer, kSatcoDxInputting);
-  if (!ImportSatcoDxFiles(workFile, lists, session)) return false;
+  if (!ImportSatcoDxFiles(workFile, lists, session)) {
+    LinkFailure f;
+    f.phase = LinkPhase::Import;
+    f.device = port.DeviceName();
+    f.detail = "the SatcoDX lists could not be merged into '" + workFile.string() + "'";
+    return f;
+  }
   Show(observer, kSatcoDxDownloadStart);
   DownloadOptions download;
   download.showConnectSuccess = false;

@@ -9,6 +9,7 @@
 
 #include "dld/download_header.h"
 #include "link/com_port.h"
+#include "link/link_failure.h"
 #include "link/link_waits.h"
 #include "satcodx/satcodx_import.h"
 
@@ -21,10 +22,10 @@ struct SatcoDxDownloadOptions {
   std::function<void(std::chrono::milliseconds)> pause;
 };
 
-// The whole operation for a box that has said hello. True when the new
-// database was downloaded and programmed.
-bool DownloadSatcoDx(ComPort& port, DownloadHeaderState& header, const std::filesystem::path& workFile,
-                     const std::vector<std::filesystem::path>& lists, SatcoDxSession& session,
-                     const SatcoDxDownloadOptions& options = {});
+// The whole operation for a box that has said hello. Succeeds when the new
+// database was downloaded and programmed; otherwise says where and why.
+LinkStatus DownloadSatcoDx(ComPort& port, DownloadHeaderState& header, const std::filesystem::path& workFile,
+                           const std::vector<std::filesystem::path>& lists, SatcoDxSession& session,
+                           const SatcoDxDownloadOptions& options = {});
 
 }  // namespace tuneflash

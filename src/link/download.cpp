@@ -2,182 +2,151 @@
 // blocks, then the box's erase and program results.
 #include "link/download.h"
 
-#include <array>
-#include <vector>
-
-#include "dld/records.h"
+#include "link/download_plan.h"
+#include "link/frame_exchange.h"
 #include "link/link_frames.h"
-#include "link/record_file.h"
 #include "link/report.h"
 #include "link/upgrade_status.h"
 
 namespace tuneflash {
 namespace {
 
-constexpr int kMaxMisses = 10;
-
 class DownloadRun {
  public:
-  DownloadRun(ComPort& port, RunObserver& observer, const std::filesystem::path& path, int partitionCount,
-              const DownloadOptions& options)
+  DownloadRun(ComPort& port, RunObserver& observer, int partitionCount, const DownloadOptions& options)
       : port_(port),
         observer_(observer),
-        file_(path, RecordFile::Mode::ReadWrite),
+        phases_(observer, partitionCount),
         count_(partitionCount),
         options_(options) {}
 
-  bool Run() {
+  LinkStatus Run(const std::filesystem::path& path) {
     observer_.SetRunControlsEnabled(false);
     if (options_.showConnectSuccess) ReportStatus(observer_, kConnectSuccess);
-    // No answer is awaited: the header's write purges whatever comes back.
-    SendStatusFrame(port_, kDownloadRequest);
-    return Phase(kVerifying, kVerifySuccess, kVerifyFailed, [this] { return SendHeaderRecord(); }) &&
-           Phase(kTransferring, kTransferSuccess, kTransferFailed, [this] { return TransferPartitions(); }) &&
-           Phase(kErasing, kEraseSuccess, kEraseFailed,
-                 [this] { return WaitFlashResults(kEraseSuccess, kErasePercentPrefix); }) &&
-           Phase(kProgramming, kProgramSuccess, kProgramFailed,
-                 [this] { return WaitFlashResults(kProgramSuccess, kProgramPercentPrefix); });
+    // No answer is awaited; the header follows once the request has left.
+    if (auto sent = SendStatusFrame(port_, kDownloadRequest); !sent) {
+      phases_.Started(LinkPhase::Verify);
+      return Fail(sent.error());
+    }
+    auto plan = MakeDownloadPlan(path, count_);
+    phases_.Started(LinkPhase::Verify);
+    if (!plan) return Fail(plan.error());
+    plan_ = &plan.value();
+    if (auto s = Step([this] { return SendHeaderRecord(); }); !s) return s;
+    phases_.Started(LinkPhase::Transfer, plan_->dataBytes);
+    if (auto s = Step([this] { return TransferPartitions(); }); !s) return s;
+    phases_.Started(LinkPhase::Erase);
+    if (auto s = Step([this] { return WaitFlashResults(kEraseSuccess, FailureCause::EraseFailed); }); !s)
+      return s;
+    phases_.Started(LinkPhase::Program);
+    return Step([this] { return WaitFlashResults(kProgramSuccess, FailureCause::ProgramFailed); });
   }
 
  private:
-  template <typename Step>
-  bool Phase(int running, int succeeded, int failed, Step step) {
-    ReportStatus(observer_, running);
-    const bool ok = step();
-    ReportStatus(observer_, ok ? succeeded : failed);
-    return ok;
+  template <typename Body>
+  LinkStatus Step(Body body) {
+    LinkStatus result = body();
+    if (!result) return Fail(result.error());
+    phases_.Ended(true);
+    return result;
   }
 
-  // Written in full and answered with ACK.
-  bool SendAcknowledged(ByteSpan frame) {
-    return port_.WriteComPort(frame) == static_cast<int>(frame.size()) &&
-           WaitReply(port_, observer_, options_.timing.replyPolls, options_.timing) == kAck;
+  // The failure text of the running phase, and the failure with where it happened.
+  LinkFailure Fail(LinkFailure failure) {
+    phases_.Ended(false);
+    return at_.Stamp(std::move(failure), port_.DeviceName());
   }
 
-  bool SendHeaderRecord() {
-    if (file_.ByteAt(0) != kHeaderTag) return false;
-    std::array<std::uint8_t, 2> length{};
-    if (!file_.ReadAt(1, length)) return false;
-    const std::size_t size = GetLe16(length, 0) + 3u;
-    if (size > kMaxComFrame) return false;
-    std::vector<std::uint8_t> frame(size);
-    if (!file_.ReadAt(0, frame)) return false;
-    // A refused header goes again at once, for as long as the box refuses it;
-    // only writes that fail (the port closed) use up the attempts.
-    int misses = 0;
-    bool acknowledged = false;
-    while (!acknowledged && misses < kMaxMisses) {
-      if (port_.WriteComPort(frame) != static_cast<int>(frame.size())) {
-        ++misses;
-        continue;
-      }
-      acknowledged = WaitReply(port_, observer_, options_.timing.replyPolls, options_.timing) == kAck;
-      misses = acknowledged ? 0 : 1;
-    }
-    return acknowledged && WaitStatusFrame(port_, observer_, options_.timing) == kVerifySuccess;
+  LinkStatus SendHeaderRecord() {
+    at_.phase = LinkPhase::Verify;
+    // A refused header goes again at once, for as long as the box refuses it.
+    if (auto s = SendAcknowledged(port_, observer_, plan_->header, options_.timing, at_.lastReply,
+                                  {kMaxMisses, true});
+        !s)
+      return s;
+    const auto verdict = WaitStatusFrame(port_, observer_, options_.timing);
+    if (!verdict) return verdict.error();
+    if (*verdict == kVerifySuccess) return LinkOk();
+    LinkFailure f;
+    f.cause = *verdict == kVerifyFailed ? FailureCause::VerifyFailed : FailureCause::Other;
+    if (*verdict != kVerifyFailed)
+      f.detail = "status " + std::to_string(*verdict) + " instead of the verdict";
+    return f;
   }
 
-  bool TransferPartitions() {
-    std::size_t offset = kFirstPartitionRecordOffset;
-    std::uint32_t block = 1;
-    int misses = 0;
-    for (int i = 1; i <= count_ && misses < kMaxMisses;) {
+  LinkStatus TransferPartitions() {
+    at_.phase = LinkPhase::Transfer;
+    std::uint32_t number = 1;
+    for (const PlannedPartition& p : plan_->partitions) {
+      ++at_.partition;
+      at_.block = 0;
       observer_.Pump();
-      if (!port_.PortOpen()) return false;
-      if (!SendPartitionRecord(offset)) {
-        ++misses;
-        continue;
+      if (auto s = SendAcknowledged(port_, observer_, p.record, options_.timing, at_.lastReply); !s) return s;
+      phases_.PartitionDone(at_.partition);
+      for (const ByteSpan data : p.blocks) {
+        at_.block = number;
+        if (auto s = SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing,
+                                      at_.lastReply);
+            !s)
+          return s;
+        ++number;
+        phases_.BytesDone(data.size());
       }
-      misses = 0;
-      observer_.StepProgress(count_, 1);
-      ReportPercent(observer_, kTransferPercentPrefix, i, count_);
-      if (!SendDataRecord(offset, block)) return false;
-      ++i;
+      if (p.brokenData) return *p.brokenData;
     }
-    return misses < kMaxMisses;
-  }
-
-  // One attempt; the caller retries.
-  bool SendPartitionRecord(std::size_t& offset) {
-    if (file_.ByteAt(offset) != kPartitionTag) return false;
-    const int length = file_.ByteAt(offset + 1);
-    if (length < 0) return false;
-    std::vector<std::uint8_t> record(static_cast<std::size_t>((length + 2) & 0xFF));
-    if (!file_.ReadAt(offset, record) || !SendAcknowledged(record)) return false;
-    offset += record.size();
-    return true;
-  }
-
-  // The whole data record, tag and length included, in blocks of 1020 bytes;
-  // the last block carries the rest, possibly nothing.
-  bool SendDataRecord(std::size_t& offset, std::uint32_t& block) {
-    if (file_.ByteAt(offset) != kDataTag) return true;  // no data record: the next partition follows
-    std::array<std::uint8_t, 3> length{};
-    if (!file_.ReadAt(offset + 1, length)) return false;
-    const std::size_t end = offset + GetLe24(length, 0) + 4;
-    int misses = 0;
-    bool more = true;
-    while (more && misses < kMaxMisses) {
-      std::size_t n = end - offset;
-      if (n < kDataBlockPayload) {
-        more = false;
-      } else {
-        n = kDataBlockPayload;
-      }
-      if (SendDataBlock(offset, n, block)) {
-        ++block;
-        misses = 0;
-      } else {
-        ++misses;
-        more = true;
-      }
+    if (plan_->brokenAt) {
+      at_.partition = plan_->brokenAt->partition;
+      at_.block = 0;
+      return *plan_->brokenAt;
     }
-    return misses < kMaxMisses;
-  }
-
-  bool SendDataBlock(std::size_t& offset, std::size_t n, std::uint32_t block) {
-    std::array<std::uint8_t, kDataBlockPayload> data{};
-    const auto carried = std::span(data).first(n);
-    if (!file_.ReadAt(offset, carried)) return false;  // the record runs past the end of the file
-    if (!SendAcknowledged(MakeDataBlock(block, carried))) return false;
-    offset += n;
-    observer_.AddTransferredBytes(n);
-    return true;
+    return LinkOk();
   }
 
   // One result per partition; a result other than `expected` is a miss, and
   // as many misses in a row as there are partitions end the phase.
-  bool WaitFlashResults(int expected, std::string_view prefix) {
-    bool ok = false;
+  LinkStatus WaitFlashResults(int expected, FailureCause cause) {
+    at_.phase = expected == kEraseSuccess ? LinkPhase::Erase : LinkPhase::Program;
+    at_.block = 0;
     int misses = 0;
+    bool any = false;
     for (int j = 1; j <= count_;) {
+      at_.partition = j;
       observer_.Pump();
-      if (!port_.PortOpen()) return false;
-      if (WaitStatusFrame(port_, observer_, options_.timing) == expected) {
-        ReportPercent(observer_, prefix, j, count_);
-        observer_.StepProgress(count_, 1);
-        ok = true;
+      const auto status = WaitStatusFrame(port_, observer_, options_.timing);
+      if (!status) return status.error();
+      if (*status == expected) {
+        phases_.PartitionDone(j);
+        any = true;
         misses = 0;
         ++j;
       } else if (++misses >= count_) {
-        return false;
+        LinkFailure f;
+        f.cause = cause;
+        f.detail = std::to_string(misses) + " failure report(s) in a row";
+        return f;
       }
     }
-    return ok;
+    if (any) return LinkOk();
+    LinkFailure f;
+    f.cause = cause;
+    f.detail = "no partitions";
+    return f;
   }
 
   ComPort& port_;
   RunObserver& observer_;
-  RecordFile file_;
+  PhaseReporter phases_;
   int count_;
   const DownloadOptions& options_;
+  const DownloadPlan* plan_ = nullptr;
+  LinkPosition at_;
 };
 
 }  // namespace
 
-bool DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file, int partitionCount,
-                  const DownloadOptions& options) {
-  return DownloadRun(port, observer, file, partitionCount, options).Run();
+LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file,
+                        int partitionCount, const DownloadOptions& options) {
+  return DownloadRun(port, observer, partitionCount, options).Run(file);
 }
 
 }  // namespace tuneflash

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "link/com_port.h"
+#include "link/link_failure.h"
 #include "link/link_waits.h"
 #include "link/run_observer.h"
 
@@ -18,13 +19,13 @@ struct DownloadOptions {
 };
 
 // Sends `file` (`partitionCount` partitions, the header's byte 52) to the box.
-// True when the box reported programming success for every partition. Reports
-// every step through `observer`; failures show "Verify failed!",
-// "Transfer failed!", "Erase flash failed!" or "Program flash failed!".
-// Closing the port ends the sequence at its next poll with the failure text
-// of the running step. A file that cannot be opened for reading and writing
-// fails the header check.
-bool DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file, int partitionCount,
-                  const DownloadOptions& options = {});
+// Succeeds when the box reported programming success for every partition.
+// Reports every step through `observer`; failures show "Verify failed!",
+// "Transfer failed!", "Erase flash failed!" or "Program flash failed!" and
+// return where and why. Closing the port ends the sequence at its next poll
+// with the failure text of the running step. A file that cannot be opened
+// for reading and writing fails the header check.
+LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file,
+                        int partitionCount, const DownloadOptions& options = {});
 
 }  // namespace tuneflash

@@ -9,62 +9,119 @@
 namespace tuneflash {
 namespace {
 
-bool SendByte(ComPort& port, std::uint8_t byte) {
+using Clock = std::chrono::steady_clock;
+
+LinkStatus SendByte(ComPort& port, std::uint8_t byte) {
   const std::array<std::uint8_t, 1> frame{byte};
-  return port.WriteComPort(frame) != 1;
+  return port.WriteComPort(frame);
+}
+
+// The silence limit of one wait, counted from its start.
+class SilenceWatch {
+ public:
+  explicit SilenceWatch(const LinkTiming& timing)
+      : deadline_(timing.silenceLimit ? std::optional(Clock::now() + *timing.silenceLimit) : std::nullopt),
+        limit_(timing.silenceLimit) {}
+
+  std::optional<LinkFailure> Check(const ComPort& port) const {
+    if (!deadline_ || Clock::now() < *deadline_) return std::nullopt;
+    LinkFailure f;
+    f.cause = FailureCause::Silent;
+    f.device = port.DeviceName();
+    f.detail = std::to_string(std::chrono::duration_cast<std::chrono::seconds>(*limit_).count()) + " s";
+    return f;
+  }
+
+ private:
+  std::optional<Clock::time_point> deadline_;
+  std::optional<std::chrono::milliseconds> limit_;
+};
+
+LinkFailure Closed(const ComPort& port) {
+  LinkFailure f;
+  f.cause = FailureCause::PortClosed;
+  f.device = port.DeviceName();
+  return f;
 }
 
 }  // namespace
 
-bool SendAck(ComPort& port) {
+LinkStatus SendAck(ComPort& port) {
   return SendByte(port, kAck);
 }
-bool SendNak(ComPort& port) {
+LinkStatus SendNak(ComPort& port) {
   return SendByte(port, kNak);
 }
 
-bool SendStatusFrame(ComPort& port, int status) {
+LinkStatus SendStatusFrame(ComPort& port, int status) {
   const auto frame = MakeStatusFrame(status);
-  if (!frame) return true;
-  return port.WriteComPort(*frame) != static_cast<int>(frame->size());
+  if (!frame) {
+    LinkFailure f;
+    f.detail = "status " + std::to_string(status) + " has no frame";
+    return f;
+  }
+  return port.WriteComPort(*frame);
 }
 
-PollResult PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest,
-                        std::optional<std::uint8_t> first, int polls, std::chrono::microseconds period) {
+LinkResult<bool> PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest,
+                              std::optional<std::uint8_t> first, int polls, std::chrono::microseconds period,
+                              const LinkTiming& timing) {
+  const SilenceWatch silence(timing);
   for (int i = 0; polls < 0 || i < polls; ++i) {
     observer.Pump();
-    if (!port.PortOpen()) return PollResult::Closed;
-    if (port.ReadComPort(dest) == static_cast<int>(dest.size()) && (!first || dest[0] == *first)) {
-      return PollResult::Read;
-    }
-    port.WaitForInput(dest.size(), period);
+    if (!port.PortOpen()) return Closed(port);
+    const auto read = port.ReadComPort(dest);
+    if (!read) return read.error();
+    if (*read && (!first || dest[0] == *first)) return true;
+    if (auto silent = silence.Check(port)) return *silent;
+    if (auto waited = port.WaitForInput(dest.size(), period); !waited) return waited.error();
   }
-  return PollResult::Missed;
+  return false;
 }
 
-std::uint8_t WaitReply(ComPort& port, RunObserver& observer, int polls, const LinkTiming& timing) {
+LinkResult<std::uint8_t> WaitReply(ComPort& port, RunObserver& observer, int polls,
+                                   const LinkTiming& timing) {
+  const SilenceWatch silence(timing);
   std::array<std::uint8_t, 1> byte{};
   for (int i = 0; i < polls; ++i) {
     observer.Pump();
-    if (!port.PortOpen()) return 0;
-    if (port.ReadComPort(byte) == 1) {
+    if (!port.PortOpen()) return Closed(port);
+    const auto read = port.ReadComPort(byte);
+    if (!read) return read.error();
+    if (*read) {
       if (byte[0] == kAck || byte[0] == kNak || byte[0] == kFrameStart) return byte[0];
       continue;  // noise: dropped, the wait goes on
     }
-    port.WaitForInput(1, timing.pollPeriod);
+    if (auto silent = silence.Check(port)) return *silent;
+    if (auto waited = port.WaitForInput(1, timing.pollPeriod); !waited) return waited.error();
   }
-  return 0;
+  LinkFailure f;
+  f.cause = FailureCause::NoReply;
+  f.device = port.DeviceName();
+  f.detail = "after " + std::to_string(polls) + " polls";
+  return f;
 }
 
-int WaitStatusFrame(ComPort& port, RunObserver& observer, const LinkTiming& timing) {
+LinkResult<int> WaitStatusFrame(ComPort& port, RunObserver& observer, const LinkTiming& timing) {
   StatusFrame frame{};
-  if (PollForFrame(port, observer, frame, kFrameStart, -1, timing.idlePollPeriod) != PollResult::Read)
-    return -1;
+  const auto got = PollForFrame(port, observer, frame, kFrameStart, -1, timing.idlePollPeriod, timing);
+  if (!got) return got.error();
   return StatusOfReceivedFrame(frame);
 }
 
-bool ConnectBox(ComPort& port, RunObserver& observer, const LinkTiming& timing) {
-  return WaitStatusFrame(port, observer, timing) == kConnecting;
+LinkStatus ConnectBox(ComPort& port, RunObserver& observer, const LinkTiming& timing) {
+  auto status = WaitStatusFrame(port, observer, timing);
+  if (!status) {
+    status.error().phase = LinkPhase::Hello;
+    return status.error();
+  }
+  if (*status == kConnecting) return LinkOk();
+  LinkFailure f;
+  f.cause = FailureCause::ConnectFailed;
+  f.phase = LinkPhase::Hello;
+  f.device = port.DeviceName();
+  f.detail = "status " + std::to_string(*status) + " came first";
+  return f;
 }
 
 }  // namespace tuneflash

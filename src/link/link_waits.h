@@ -1,7 +1,8 @@
 // The link's primitives: reply bytes and status frames out, and the polling
 // waits for a reply byte, a status frame and the box's hello. Every wait
 // pumps the observer before each poll and ends at once when the port has been
-// closed; after a missed poll it waits on the port for up to one poll period.
+// closed or went away; after a missed poll it waits on the port for up to one
+// poll period, so a silent or broken line never spins a core.
 #pragma once
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <optional>
 
 #include "link/com_port.h"
+#include "link/link_failure.h"
 #include "link/run_observer.h"
 
 namespace tuneflash {
@@ -25,35 +27,38 @@ struct LinkTiming {
   // and the status frames); arriving bytes end it at once. The observer is
   // pumped between two such waits, so this bounds how long a click waits.
   std::chrono::microseconds idlePollPeriod{20000};
+  // When set, any single wait that hears nothing it takes for this long
+  // fails with FailureCause::Silent (--timeout); otherwise only the poll
+  // limits end the limited waits and the others wait for ever.
+  std::optional<std::chrono::milliseconds> silenceLimit;
 };
 
-// The reply bytes; the result is true when the write failed (callers ignore it).
-bool SendAck(ComPort& port);
-bool SendNak(ComPort& port);
-
-// Writes the status frame of `status`; true when the write did not take all
-// 4 bytes (or the status has no frame).
-bool SendStatusFrame(ComPort& port, int status);
+// The reply bytes and status frames the PC sends.
+LinkStatus SendAck(ComPort& port);
+LinkStatus SendNak(ComPort& port);
+// Fails with Other for a status without a frame.
+LinkStatus SendStatusFrame(ComPort& port, int status);
 
 // Up to `polls` polls for one byte. 0x06, 0x15 or 0x02 ends the wait and is
-// returned; any other byte is dropped. 0 when none came or the port closed.
-std::uint8_t WaitReply(ComPort& port, RunObserver& observer, int polls, const LinkTiming& timing = {});
+// returned; any other byte is dropped. NoReply when none came.
+LinkResult<std::uint8_t> WaitReply(ComPort& port, RunObserver& observer, int polls,
+                                   const LinkTiming& timing = {});
 
-// Polls without a limit for 4 bytes starting with 0x02 and returns their
-// status index (-1 for a code without one). Other 4-byte arrivals are
-// dropped. -1 when the port is closed.
-int WaitStatusFrame(ComPort& port, RunObserver& observer, const LinkTiming& timing = {});
+// Polls without a limit (but the silence limit) for 4 bytes starting with
+// 0x02 and returns their status index (-1 for a code without one). Other
+// 4-byte arrivals are dropped.
+LinkResult<int> WaitStatusFrame(ComPort& port, RunObserver& observer, const LinkTiming& timing = {});
 
-// Waits without a limit for the first status frame: true when it is the
-// box's hello. Closing the port ends it with false.
-bool ConnectBox(ComPort& port, RunObserver& observer, const LinkTiming& timing = {});
-
-enum class PollResult { Read, Missed, Closed };
+// Waits for the first status frame; ConnectFailed when it is not the box's
+// hello.
+LinkStatus ConnectBox(ComPort& port, RunObserver& observer, const LinkTiming& timing = {});
 
 // The wait of the records and blocks the box sends: up to `polls` polls (no
 // limit when negative), each a pump, a test of the port and a read of exactly
-// dest.size() bytes, kept only when its first byte is `first`.
-PollResult PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest,
-                        std::optional<std::uint8_t> first, int polls, std::chrono::microseconds period);
+// dest.size() bytes, kept only when its first byte is `first`. True when one
+// was read, false when the polls ran out.
+LinkResult<bool> PollForFrame(ComPort& port, RunObserver& observer, MutableByteSpan dest,
+                              std::optional<std::uint8_t> first, int polls, std::chrono::microseconds period,
+                              const LinkTiming& timing = {});
 
 }  // namespace tuneflash

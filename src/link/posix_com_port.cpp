@@ -2,6 +2,7 @@
 #include "link/posix_com_port.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -10,6 +11,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -17,9 +20,13 @@
 namespace tuneflash {
 namespace {
 
-// Longest a write waits for the driver to take its frame: a 2048-byte frame
-// needs under 200 ms at 115200 bit/s.
-constexpr int kWriteDrainLimitMs = 2000;
+using Clock = std::chrono::steady_clock;
+
+// Longest a write waits for its frame to leave: a 2048-byte frame needs
+// under 200 ms at 115200 bit/s.
+constexpr auto kWriteLimit = std::chrono::milliseconds(2000);
+// One character at 115200 8E1 takes about 95 us on the line.
+constexpr auto kCharacterTime = std::chrono::microseconds(96);
 
 // Unix98 pseudo-terminal slaves have majors 136 to 143.
 bool IsPseudoTerminal(int fd) {
@@ -50,58 +57,101 @@ bool SettingsTook(const termios& want, const termios& got, bool ignoreParity) {
          ::cfgetospeed(&got) == B115200 && (got.c_lflag & (ICANON | ECHO)) == 0;
 }
 
+// The group that owns `device`, or "dialout" when it cannot be told.
+std::string OwningGroup(const std::string& device) {
+  struct stat st {};
+  if (::stat(device.c_str(), &st) != 0) return "dialout";
+  std::array<char, 1024> buffer{};
+  group entry{};
+  group* found = nullptr;
+  if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+    return "dialout";
+  return found->gr_name;
+}
+
+// True for the errors that mean the device is no longer there.
+bool IsDeviceGoneError(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 }  // namespace
 
 PosixComPort::~PosixComPort() {
   CloseComPort();
 }
 
-bool PosixComPort::Fail(const std::string& what, int error) {
-  lastError_ =
-      device_ + ": " + what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string());
-  return false;
+LinkFailure PosixComPort::Failure(FailureCause cause, std::string detail) const {
+  LinkFailure f;
+  f.cause = cause;
+  f.device = device_;
+  f.detail = std::move(detail);
+  return f;
 }
 
-bool PosixComPort::OpenComPort(const std::string& device) {
+LinkFailure PosixComPort::OpenFailure(const std::string& what, int error) const {
+  return Failure(
+      FailureCause::OpenFailed,
+      device_ + ": " + what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+}
+
+LinkFailure PosixComPort::Gone() {
+  CloseComPort();
+  const std::string who = PortLabel().empty() ? device_ : PortLabel() + " (" + device_ + ")";
+  return Failure(FailureCause::PortGone, who + " went away");
+}
+
+LinkFailure PosixComPort::CallFailed(int error, FailureCause cause) {
+  if (IsDeviceGoneError(error)) return Gone();
+  return Failure(cause, std::strerror(error));
+}
+
+LinkStatus PosixComPort::OpenComPort(const std::string& device) {
   CloseComPort();
   device_ = device;
-  lastError_.clear();
   const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
-    if (error == ENOENT) return Fail("no such device", 0);
-    if (error == EBUSY) return Fail("busy: opened by another program", 0);
-    if (error == EACCES || error == EPERM) return Fail("not permitted", error);
-    return Fail("cannot open", error);
+    if (error == ENOENT) return OpenFailure("does not exist", 0);
+    if (error == EBUSY) return OpenFailure("is in use by another program", 0);
+    if (error == EACCES || error == EPERM) {
+      const std::string group = OwningGroup(device);
+      return OpenFailure("permission denied; the user must be in the group '" + group +
+                             "' that owns the device (sudo usermod -aG " + group +
+                             " $USER, then log in again)",
+                         0);
+    }
+    return OpenFailure("cannot open", error);
   }
   if (!::isatty(fd)) {
     ::close(fd);
-    return Fail("not a serial device", 0);
+    return OpenFailure("is not a serial device", 0);
   }
   // Exclusive: TIOCEXCL keeps other users out, the lock also keeps out a
   // second program running as root.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
     const int error = errno;
     ::close(fd);
-    return error == EWOULDBLOCK ? Fail("busy: opened by another program", 0) : Fail("cannot lock", error);
+    return error == EWOULDBLOCK ? OpenFailure("is in use by another program", 0)
+                                : OpenFailure("cannot lock", error);
   }
   fd_ = fd;
   open_ = true;
-  bool ok = Configure();
-  if (ok && PurgeComPort()) ok = Fail("cannot purge the queues", errno);
+  LinkStatus ok = Configure();
+  if (ok) ok = PurgeComPort();
   if (!ok) {
-    const std::string error = lastError_;
+    LinkFailure failure = ok.error();
     CloseComPort();
-    lastError_ = error;
-    return false;
+    failure.cause = FailureCause::OpenFailed;
+    if (failure.detail.find(device_) == std::string::npos) failure.detail = device_ + ": " + failure.detail;
+    return failure;
   }
   NotifyState(true);
-  return true;
+  return LinkOk();
 }
 
-bool PosixComPort::Configure() {
+LinkStatus PosixComPort::Configure() {
   termios current{};
-  if (::tcgetattr(fd_, &current) != 0) return Fail("cannot read the line settings", errno);
+  if (::tcgetattr(fd_, &current) != 0) return OpenFailure("cannot read the line settings", errno);
   const termios want = LineSettings(current);
   const bool pty = IsPseudoTerminal(fd_);
   if (::tcsetattr(fd_, TCSANOW, &want) != 0) {
@@ -109,13 +159,13 @@ bool PosixComPort::Configure() {
     termios withoutParity = want;
     withoutParity.c_cflag &= ~static_cast<tcflag_t>(PARENB);
     if (!pty || ::tcsetattr(fd_, TCSANOW, &withoutParity) != 0) {
-      return Fail("refuses 115200 8E1", errno);
+      return OpenFailure("refuses 115200 8E1", errno);
     }
   }
   termios got{};
-  if (::tcgetattr(fd_, &got) != 0) return Fail("cannot read the line settings", errno);
-  if (!SettingsTook(want, got, pty)) return Fail("did not take 115200 8E1", 0);
-  return true;
+  if (::tcgetattr(fd_, &got) != 0) return OpenFailure("cannot read the line settings", errno);
+  if (!SettingsTook(want, got, pty)) return OpenFailure("did not take 115200 8E1", 0);
+  return LinkOk();
 }
 
 void PosixComPort::CloseComPort() {
@@ -129,9 +179,10 @@ void PosixComPort::CloseComPort() {
   open_ = false;
 }
 
-bool PosixComPort::PurgeComPort() {
-  if (!open_) return true;
-  return ::tcflush(fd_, TCIOFLUSH) != 0;
+LinkStatus PosixComPort::PurgeComPort() {
+  if (!open_) return Failure(FailureCause::PortClosed);
+  if (::tcflush(fd_, TCIFLUSH) != 0) return CallFailed(errno, FailureCause::Other);
+  return LinkOk();
 }
 
 int PosixComPort::QueuedInput() const {
@@ -141,36 +192,67 @@ int PosixComPort::QueuedInput() const {
   return queued;
 }
 
-int PosixComPort::WriteComPort(ByteSpan frame) {
-  PurgeComPort();
-  if (frame.size() > kMaxComFrame || !open_) return -1;
+LinkResult<int> PosixComPort::CountQueued() {
+  if (!open_) return Failure(FailureCause::PortClosed);
+  int queued = 0;
+  if (::ioctl(fd_, FIONREAD, &queued) != 0) return CallFailed(errno, FailureCause::Other);
+  return queued;
+}
+
+LinkStatus PosixComPort::WaitWritable(int timeoutMs) {
+  pollfd p{fd_, POLLOUT, 0};
+  const int ready = ::poll(&p, 1, std::max(timeoutMs, 1));
+  if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return Gone();
+  return LinkOk();
+}
+
+// Waits until the driver's output queue is empty, then for the last
+// character to leave (tcdrain), all within `deadline`.
+LinkStatus PosixComPort::Drain(Clock::time_point deadline) {
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) return CallFailed(errno, FailureCause::WriteStalled);
+    if (queued <= 0) break;
+    if (Clock::now() >= deadline) return Failure(FailureCause::WriteStalled);
+    std::this_thread::sleep_for(std::min<Clock::duration>(kCharacterTime * queued, deadline - Clock::now()));
+  }
+  if (::tcdrain(fd_) != 0 && errno != EINTR) return CallFailed(errno, FailureCause::WriteStalled);
+  return LinkOk();
+}
+
+LinkStatus PosixComPort::WriteComPort(ByteSpan frame) {
+  if (!open_) return Failure(FailureCause::PortClosed);
+  if (auto purged = PurgeComPort(); !purged) return purged;
+  if (frame.size() > kMaxComFrame)
+    return Failure(FailureCause::FrameTooLong, std::to_string(frame.size()) + " bytes");
+  const auto deadline = Clock::now() + kWriteLimit;
   std::size_t written = 0;
-  int waitedMs = 0;
   while (written < frame.size()) {
     const ssize_t n = ::write(fd_, frame.data() + written, frame.size() - written);
     if (n > 0) {
       written += static_cast<std::size_t>(n);
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && waitedMs < kWriteDrainLimitMs) {
-      pollfd p{fd_, POLLOUT, 0};
-      ::poll(&p, 1, 10);
-      waitedMs += 10;
-      continue;
-    }
-    break;  // refused outright, or the driver does not drain
+    const int error = n < 0 ? errno : EAGAIN;
+    if (error == EINTR) continue;
+    if (error != EAGAIN && error != EWOULDBLOCK) return CallFailed(error, FailureCause::WriteStalled);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return Failure(FailureCause::WriteStalled);
+    if (auto ready = WaitWritable(static_cast<int>(std::min<long long>(left, 10))); !ready) return ready;
   }
-  return static_cast<int>(written);
+  return Drain(deadline);
 }
 
-int PosixComPort::ReadComPort(MutableByteSpan dest) {
-  if (dest.size() > kMaxComFrame || !open_) return -1;
-  const int queued = QueuedInput();
-  if (queued < 0 || static_cast<std::size_t>(queued) < dest.size()) return -1;
-  if (static_cast<std::size_t>(queued) > dest.size()) {
-    PurgeComPort();
-    return -1;
+LinkResult<bool> PosixComPort::ReadComPort(MutableByteSpan dest) {
+  if (!open_) return Failure(FailureCause::PortClosed);
+  if (dest.size() > kMaxComFrame)
+    return Failure(FailureCause::FrameTooLong, std::to_string(dest.size()) + " bytes");
+  const auto queued = CountQueued();
+  if (!queued) return queued.error();
+  if (static_cast<std::size_t>(*queued) < dest.size()) return false;
+  if (static_cast<std::size_t>(*queued) > dest.size()) {
+    if (auto purged = PurgeComPort(); !purged) return purged.error();
+    return false;
   }
   std::size_t got = 0;
   while (got < dest.size()) {
@@ -180,29 +262,32 @@ int PosixComPort::ReadComPort(MutableByteSpan dest) {
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else {
-      return -1;
+      return CallFailed(n < 0 ? errno : EIO, FailureCause::Other);
     }
   }
-  return static_cast<int>(got);
+  return true;
 }
 
-void PosixComPort::WaitForInput(std::size_t expected, std::chrono::microseconds limit) {
-  if (!open_) return;
-  const int queued = QueuedInput();
-  if (queued >= 0 && static_cast<std::size_t>(queued) >= expected) return;
-  if (queued > 0) {
+LinkStatus PosixComPort::WaitForInput(std::size_t expected, std::chrono::microseconds limit) {
+  if (!open_) return Failure(FailureCause::PortClosed);
+  const auto queued = CountQueued();
+  if (!queued) return queued.error();
+  if (static_cast<std::size_t>(*queued) >= expected) return LinkOk();
+  if (*queued > 0) {
     // Part of a frame is here; the rest follows within the period.
     std::this_thread::sleep_for(std::min(limit, std::chrono::microseconds(1000)));
-    return;
+    return LinkOk();
   }
   pollfd p{fd_, POLLIN, 0};
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(limit).count();
   const int ready = ::poll(&p, 1, static_cast<int>(ms));
-  if (ready > 0 && QueuedInput() == 0) {
-    // Woken without input: the other end hung up. Nothing will arrive, so do
-    // not spin.
+  if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return Gone();
+  if (ready < 0 || (ready > 0 && QueuedInput() == 0)) {
+    // A failed poll, or woken without input: nothing arrives sooner, so the
+    // period is waited out rather than spun away.
     std::this_thread::sleep_for(limit);
   }
+  return LinkOk();
 }
 
 }  // namespace tuneflash

@@ -1,5 +1,7 @@
 // The serial port on POSIX termios: a tty device (a UART, a USB adapter or
 // the pseudo-terminal of a simulated box) opened exclusively at 115200 8E1.
+// A device that goes away (EIO, ENXIO, ENODEV, a hang-up) closes the port and
+// fails the operation that noticed it with PortGone.
 #pragma once
 
 #include <string>
@@ -15,27 +17,33 @@ class PosixComPort final : public ComPort {
   PosixComPort(const PosixComPort&) = delete;
   PosixComPort& operator=(const PosixComPort&) = delete;
 
-  bool OpenComPort(const std::string& device) override;
+  LinkStatus OpenComPort(const std::string& device) override;
   void CloseComPort() override;
-  bool PurgeComPort() override;
-  int WriteComPort(ByteSpan frame) override;
-  int ReadComPort(MutableByteSpan dest) override;
+  LinkStatus PurgeComPort() override;
+  LinkStatus WriteComPort(ByteSpan frame) override;
+  LinkResult<bool> ReadComPort(MutableByteSpan dest) override;
   bool PortOpen() const override { return open_; }
-  void WaitForInput(std::size_t expected, std::chrono::microseconds limit) override;
+  LinkStatus WaitForInput(std::size_t expected, std::chrono::microseconds limit) override;
   const std::string& DeviceName() const override { return device_; }
-  const std::string& LastError() const override { return lastError_; }
 
   // Bytes queued in the input, or -1 when the port is closed.
   int QueuedInput() const;
 
  private:
-  bool Configure();
-  bool Fail(const std::string& what, int error);
+  LinkResult<int> CountQueued();
+  LinkStatus WaitWritable(int timeoutMs);
+  LinkStatus Drain(std::chrono::steady_clock::time_point deadline);
+  LinkStatus Configure();
+  LinkFailure Failure(FailureCause cause, std::string detail = {}) const;
+  LinkFailure OpenFailure(const std::string& what, int error) const;
+  // A failed call with `error`: the device went away (the port is closed)
+  // or another failure of `cause`.
+  LinkFailure CallFailed(int error, FailureCause cause);
+  LinkFailure Gone();
 
   int fd_ = -1;
   bool open_ = false;
   std::string device_;
-  std::string lastError_;
 };
 
 }  // namespace tuneflash

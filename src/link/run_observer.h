@@ -6,7 +6,23 @@
 #include <cstddef>
 #include <string_view>
 
+#include "link/link_failure.h"
+
 namespace tuneflash {
+
+// What a sequence reports besides its status texts, for bars and logs: a
+// phase started, so much of it is done, it ended. `done`/`total` count bytes
+// where the total is known (a download's transfer) and partitions otherwise.
+struct ProgressEvent {
+  enum class Kind { PhaseStarted, Advanced, PhaseEnded };
+  enum class Unit { ByteCount, Partitions };
+  Kind kind = Kind::PhaseStarted;
+  LinkPhase phase = LinkPhase::Transfer;
+  Unit unit = Unit::Partitions;
+  std::size_t done = 0;
+  std::size_t total = 0;  // 0 when not known
+  bool succeeded = true;  // PhaseEnded only
+};
 
 class RunObserver {
  public:
@@ -28,6 +44,13 @@ class RunObserver {
   // Data bytes of one acknowledged data block (sent or received); lets a
   // front end show a transfer rate. Optional.
   virtual void AddTransferredBytes(std::size_t count) { (void)count; }
+  // The typed progress of the verify, transfer, erase and program phases.
+  // A phase's PhaseStarted follows its running text ("Transfer..."), its
+  // PhaseEnded comes before its result text. Optional.
+  virtual void OnProgress(const ProgressEvent& event) { (void)event; }
+  // Why a pass of the Start loop failed: called exactly once per failed
+  // pass, after its status texts ("... failed!", "Update failed!"). Optional.
+  virtual void ReportFailure(const LinkFailure& failure) { (void)failure; }
 };
 
 }  // namespace tuneflash

@@ -1,38 +1,36 @@
 // The Start loop: hello, sequence, verdict, next box.
 #include "link/start_loop.h"
 
+#include "link/report.h"
 #include "link/upgrade_status.h"
 
 namespace tuneflash {
-namespace {
 
-void Show(RunObserver& observer, int status) {
-  observer.ShowStatus(*StatusText(status));
-  observer.Pump();
-}
-
-}  // namespace
-
-StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer, const std::function<bool()>& sequence,
-                             const StartLoopOptions& options) {
+StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer,
+                             const std::function<LinkStatus()>& sequence, const StartLoopOptions& options) {
   StartLoopResult result;
   bool repeat = true;
   while (repeat) {
     repeat = false;
+    result.failure.reset();
     observer.ResetProgress();
-    Show(observer, kConnecting);
-    if (ConnectBox(port, observer, options.timing)) {
+    ReportStatus(observer, kConnecting);
+    const LinkStatus hello = ConnectBox(port, observer, options.timing);
+    if (hello) {
       if (options.sequenceRunning) options.sequenceRunning(true);
-      repeat = sequence();
-    } else if (port.PortOpen()) {
-      Show(observer, kConnectFailed);
+      const LinkStatus pass = sequence();
+      repeat = pass.has_value();
+      if (!pass) result.failure = pass.error();
+    } else {
+      result.failure = hello.error();
+      if (port.PortOpen()) ReportStatus(observer, kConnectFailed);
     }
     observer.SetRunControlsEnabled(true);
     if (options.sequenceRunning) options.sequenceRunning(false);
     result.lastSucceeded = repeat;
     if (repeat) {
       ++result.boxesSucceeded;
-      Show(observer, kUpdateSuccess);
+      ReportStatus(observer, kUpdateSuccess);
       const bool more =
           options.nextBoxAfterSuccess && (options.maxBoxes == 0 || result.boxesSucceeded < options.maxBoxes);
       if (!more) break;
@@ -41,11 +39,15 @@ StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer, const std::fu
         result.stoppedByUser = true;
         break;
       }
-    } else if (port.PortOpen()) {
-      Show(observer, kUpdateFailed);
+      continue;
+    }
+    const bool gone = result.failure && result.failure->cause == FailureCause::PortGone;
+    if (port.PortOpen() || gone) {
+      ReportStatus(observer, kUpdateFailed);
     } else {
       result.stoppedByUser = true;
     }
+    if (result.failure) observer.ReportFailure(*result.failure);
   }
   return result;
 }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "link/com_port.h"
+#include "link/link_failure.h"
 #include "link/link_waits.h"
 #include "link/run_observer.h"
 
@@ -29,12 +31,17 @@ struct StartLoopResult {
   int boxesSucceeded = 0;
   bool lastSucceeded = false;
   bool stoppedByUser = false;  // the port was closed during the run
+  // Why the last pass failed (also given to the observer's ReportFailure).
+  std::optional<LinkFailure> failure;
 };
 
 // Runs passes until one fails, the user closes the port, or the options say
 // stop. `sequence` is DownloadFile, UploadFile or the SatcoDX run, bound to
-// its file; the port must be open.
-StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer, const std::function<bool()>& sequence,
-                             const StartLoopOptions& options);
+// its file; the port must be open. A failed pass shows its status texts
+// ("Connect failed!" when the first frame was not the hello, "Update
+// failed!" unless the user closed the port), then its reason goes to the
+// observer's ReportFailure.
+StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer,
+                             const std::function<LinkStatus()>& sequence, const StartLoopOptions& options);
 
 }  // namespace tuneflash

@@ -8,9 +8,10 @@ namespace tuneflash {
 TracingComPort::TracingComPort(ComPort& inner, std::ostream& out, std::string side)
     : inner_(inner), out_(out), side_(std::move(side)), start_(std::chrono::steady_clock::now()) {}
 
-bool TracingComPort::OpenComPort(const std::string& device) {
-  const bool ok = inner_.OpenComPort(device);
-  NotifyState(ok);
+LinkStatus TracingComPort::OpenComPort(const std::string& device) {
+  inner_.SetPortLabel(PortLabel());
+  auto ok = inner_.OpenComPort(device);
+  NotifyState(ok.has_value());
   return ok;
 }
 
@@ -20,22 +21,33 @@ void TracingComPort::CloseComPort() {
   if (wasOpen) NotifyState(false);
 }
 
-int TracingComPort::WriteComPort(ByteSpan frame) {
-  const int n = inner_.WriteComPort(frame);
+LinkStatus TracingComPort::WriteComPort(ByteSpan frame) {
+  auto result = Watch(inner_.WriteComPort(frame));
   out_ << FormatFrameTrace(std::chrono::steady_clock::now() - start_, side_ + ">",
-                           frame.first(n > 0 ? static_cast<std::size_t>(n) : 0))
+                           result ? frame : frame.first(0))
        << std::flush;
-  return n;
+  return result;
 }
 
-int TracingComPort::ReadComPort(MutableByteSpan dest) {
-  const int n = inner_.ReadComPort(dest);
-  if (n > 0) {
-    out_ << FormatFrameTrace(std::chrono::steady_clock::now() - start_, side_ + "<",
-                             ByteSpan(dest.data(), static_cast<std::size_t>(n)))
-         << std::flush;
+LinkResult<bool> TracingComPort::ReadComPort(MutableByteSpan dest) {
+  auto result = Watch(inner_.ReadComPort(dest));
+  if (result && *result) {
+    out_ << FormatFrameTrace(std::chrono::steady_clock::now() - start_, side_ + "<", dest) << std::flush;
   }
-  return n;
+  return result;
+}
+
+LinkStatus TracingComPort::WaitForInput(std::size_t expected, std::chrono::microseconds limit) {
+  return Watch(inner_.WaitForInput(expected, limit));
+}
+
+template <typename T>
+LinkResult<T> TracingComPort::Watch(LinkResult<T> result) {
+  if (!result && result.error().cause == FailureCause::PortGone) {
+    out_ << "# " << DescribeFailure(result.error()) << "\n" << std::flush;
+    NotifyState(false);
+  }
+  return result;
 }
 
 }  // namespace tuneflash

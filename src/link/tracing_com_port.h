@@ -14,19 +14,20 @@ class TracingComPort final : public ComPort {
   // `inner` and `out` must outlive the wrapper.
   TracingComPort(ComPort& inner, std::ostream& out, std::string side = "pc");
 
-  bool OpenComPort(const std::string& device) override;
+  LinkStatus OpenComPort(const std::string& device) override;
   void CloseComPort() override;
-  bool PurgeComPort() override { return inner_.PurgeComPort(); }
-  int WriteComPort(ByteSpan frame) override;
-  int ReadComPort(MutableByteSpan dest) override;
+  LinkStatus PurgeComPort() override { return inner_.PurgeComPort(); }
+  LinkStatus WriteComPort(ByteSpan frame) override;
+  LinkResult<bool> ReadComPort(MutableByteSpan dest) override;
   bool PortOpen() const override { return inner_.PortOpen(); }
-  void WaitForInput(std::size_t expected, std::chrono::microseconds limit) override {
-    inner_.WaitForInput(expected, limit);
-  }
+  LinkStatus WaitForInput(std::size_t expected, std::chrono::microseconds limit) override;
   const std::string& DeviceName() const override { return inner_.DeviceName(); }
-  const std::string& LastError() const override { return inner_.LastError(); }
 
  private:
+  // Notes a device that went away in the trace and on the lamp.
+  template <typename T>
+  LinkResult<T> Watch(LinkResult<T> result);
+
   ComPort& inner_;
   std::ostream& out_;
   std::string side_;

@@ -53,13 +53,6 @@ std::optional<WireCode> StatusWireCode(int status) {
   return kStatusTable[status].wire;
 }
 
-std::optional<int> StatusForWireCode(WireCode wire) {
-  for (int i = 0; i < kUpgradeStatusCount; ++i) {
-    if (kStatusTable[i].wire == wire) return i;
-  }
-  return std::nullopt;
-}
-
 std::string PercentText(std::string_view prefix, int done, int total) {
   const int percent = total > 0 ? done * 100 / total : 100;
   return std::string(prefix) + std::to_string(percent) + "%";

@@ -53,9 +53,6 @@ std::optional<std::string_view> StatusText(int status);
 // The code/sub-code of the status frame for `status`, if it has one.
 std::optional<WireCode> StatusWireCode(int status);
 
-// The status whose frame carries `wire`, if any.
-std::optional<int> StatusForWireCode(WireCode wire);
-
 inline constexpr std::string_view kTransferPercentPrefix = "Transfering Data:  ";
 inline constexpr std::string_view kErasePercentPrefix = "Erase flash...  ";
 inline constexpr std::string_view kProgramPercentPrefix = "Program flash...  ";

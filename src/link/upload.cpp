@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "dld/fixups.h"
+#include "link/frame_exchange.h"
 #include "link/link_frames.h"
 #include "link/record_file.h"
 #include "link/report.h"
@@ -12,8 +13,6 @@
 
 namespace tuneflash {
 namespace {
-
-constexpr int kMaxAttempts = 10;
 
 class UploadRun {
  public:
@@ -24,135 +23,152 @@ class UploadRun {
         file_(partial, RecordFile::Mode::Create),
         areas_(PartitionsOf(set)),
         count_(static_cast<int>(areas_.size())),
+        phases_(observer, count_),
         timing_(timing) {}
 
   // Steps 1 to 5; the caller closes, stamps and renames.
-  bool Run() {
+  LinkStatus Run() {
     observer_.SetRunControlsEnabled(false);
     ReportStatus(observer_, kConnectSuccess);
     if (!file_.IsOpen()) observer_.AddLogLine(file_.error());
-    SendStatusFrame(port_, kUploadRequest);
-    ReportStatus(observer_, kVerifying);
-    if (!ReceiveHeaderRecord()) {
-      ReportStatus(observer_, kVerifyFailed);
+    const auto requested = SendStatusFrame(port_, kUploadRequest);
+    phases_.Started(LinkPhase::Verify);
+    auto header = requested ? ReceiveHeaderRecord() : requested;
+    if (!header) {
+      phases_.Ended(false);
       SendStatusFrame(port_, kVerifyFailed);
       file_.Close();
-      return false;
+      return Where(header.error());
     }
-    ReportStatus(observer_, kVerifySuccess);
-    SendStatusFrame(port_, kVerifySuccess);
-    ReportStatus(observer_, kTransferring);
-    const bool ok = ReceivePartitions();
+    phases_.Ended(true);
+    if (auto verdict = SendStatusFrame(port_, kVerifySuccess); !verdict) {
+      phases_.Started(LinkPhase::Transfer);
+      phases_.Ended(false);
+      return Where(verdict.error());
+    }
+    at_.phase = LinkPhase::Transfer;
+    phases_.Started(LinkPhase::Transfer);
+    const auto received = ReceivePartitions();
     if (writeFailed_) observer_.AddLogLine(file_.error());
-    ReportStatus(observer_, ok ? kTransferSuccess : kTransferFailed);
+    phases_.Ended(received.has_value());
     file_.Close();
-    return ok;
+    return received ? received : Where(received.error());
   }
 
  private:
-  bool ReceiveHeaderRecord() {
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-      if (!port_.PortOpen()) return false;
+  LinkFailure Where(LinkFailure failure) const { return at_.Stamp(std::move(failure), port_.DeviceName()); }
+
+  LinkFailure Failure(FailureCause cause, std::string detail = {}) const {
+    LinkFailure f;
+    f.cause = cause;
+    f.detail = std::move(detail);
+    return f;
+  }
+
+  LinkStatus Reply(std::uint8_t byte) { return byte == kAck ? SendAck(port_) : SendNak(port_); }
+
+  LinkStatus ReceiveHeaderRecord() {
+    for (int attempt = 0; attempt < kMaxMisses; ++attempt) {
       std::array<std::uint8_t, kHeaderRecordSize> record{};
-      const PollResult got =
-          PollForFrame(port_, observer_, record, kHeaderTag, timing_.recordPolls, timing_.pollPeriod);
-      if (got == PollResult::Closed) return false;
-      if (got == PollResult::Missed) {
-        SendNak(port_);
+      const auto got = PollForFrame(port_, observer_, record, kHeaderTag, timing_.recordPolls,
+                                    timing_.pollPeriod, timing_);
+      if (!got) return got.error();
+      if (!*got) {
+        if (auto s = SendNak(port_); !s) return s;
         continue;
       }
-      SendAck(port_);
+      if (auto s = SendAck(port_); !s) return s;
       // A header whose check value is wrong ends the step, ACK or not.
       const auto fixed = FixReceivedHeader(record, static_cast<std::uint8_t>(count_));
-      return fixed && file_.WriteAt(0, *fixed);
+      if (!fixed) return Failure(FailureCause::BadRecord, "the box's header record");
+      if (!file_.WriteAt(0, *fixed)) return Failure(FailureCause::FileError, file_.error());
+      return LinkOk();
     }
-    return false;
+    return Failure(FailureCause::NoReply, "no header record after " + std::to_string(kMaxMisses) + " NAKs");
   }
 
-  bool RequestUpload() {
-    const UploadRequestFrame frame = MakeUploadRequestFrame(areas_);
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-      if (port_.WriteComPort(frame) != static_cast<int>(frame.size())) return false;
-      if (WaitReply(port_, observer_, timing_.replyPolls, timing_) == kAck) return true;
-    }
-    return false;
-  }
-
-  bool ReceivePartitions() {
-    if (!RequestUpload()) return false;
+  LinkStatus ReceivePartitions() {
+    const UploadRequestFrame request = MakeUploadRequestFrame(areas_);
+    if (auto s = SendAcknowledged(port_, observer_, request, timing_, at_.lastReply); !s) return s;
     std::size_t offset = kFirstPartitionRecordOffset;
     int misses = 0;
-    for (int i = 1; i <= count_ && misses < kMaxAttempts; ++i) {
+    for (int i = 1; i <= count_;) {
+      at_.partition = i;
+      at_.block = 0;
       observer_.Pump();
-      if (!port_.PortOpen()) return false;
+      if (!port_.PortOpen()) return Failure(FailureCause::PortClosed);
       std::size_t remaining = 0;
-      if (!ReceivePartitionRecord(offset, remaining)) {
-        if (writeFailed_) return false;
-        Refuse("Get Partition: Send NAK", misses);
-        --i;  // the same partition is awaited again
-        continue;
+      auto record = ReceivePartitionRecord(offset, remaining);
+      if (!record) return record.error();
+      if (!*record) {
+        if (auto s = Refuse("Get Partition: Send NAK", misses); !s) return s;
+        continue;  // the same partition is awaited again
       }
-      SendAck(port_);
+      if (auto s = SendAck(port_); !s) return s;
       misses = 0;
       std::size_t dataOffset = offset + kPartitionRecordSize;
       offset = dataOffset + remaining;
-      observer_.StepProgress(count_, 1);
-      ReportPercent(observer_, kTransferPercentPrefix, i, count_);
-      while (remaining > 0 && misses < kMaxAttempts) {
+      phases_.PartitionDone(i);
+      while (remaining > 0) {
+        ++at_.block;
         observer_.Pump();
-        if (!port_.PortOpen()) return false;
         const std::size_t n = std::min(remaining, kDataBlockPayload);
-        if (ReceiveDataBlock(n, dataOffset)) {
+        auto block = ReceiveDataBlock(n, dataOffset);
+        if (!block) return block.error();
+        if (*block) {
           remaining -= n;
-          SendAck(port_);
+          if (auto s = SendAck(port_); !s) return s;
           misses = 0;
-        } else if (writeFailed_) {
-          return false;
         } else {
-          Refuse("Get Data: Send NAK", misses);
+          --at_.block;
+          if (auto s = Refuse("Get Data: Send NAK", misses); !s) return s;
         }
       }
+      ++i;
     }
-    return misses < kMaxAttempts;
+    return LinkOk();
   }
 
-  void Refuse(std::string_view line, int& misses) {
-    SendNak(port_);
+  // Refuses what came (or did not come); fails once that has happened
+  // kMaxMisses times in a row.
+  LinkStatus Refuse(std::string_view line, int& misses) {
+    if (auto s = SendNak(port_); !s) return s;
     observer_.AddLogLine(line);
-    ++misses;
+    if (++misses < kMaxMisses) return LinkOk();
+    return Failure(FailureCause::NakLimit, std::string(line) + " " + std::to_string(misses) + " times");
   }
 
-  // On success `dataLength` is R, the length of the data record that follows.
-  bool ReceivePartitionRecord(std::size_t offset, std::size_t& dataLength) {
+  // True when the record arrived and holds; `dataLength` is then R, the
+  // length of the data record that follows. False to refuse it.
+  LinkResult<bool> ReceivePartitionRecord(std::size_t offset, std::size_t& dataLength) {
     std::array<std::uint8_t, kPartitionRecordSize> record{};
-    if (PollForFrame(port_, observer_, record, kPartitionTag, timing_.recordPolls, timing_.pollPeriod) !=
-        PollResult::Read) {
-      return false;
-    }
+    const auto got = PollForFrame(port_, observer_, record, kPartitionTag, timing_.recordPolls,
+                                  timing_.pollPeriod, timing_);
+    if (!got || !*got) return got;
     const auto fixed = FixReceivedPartitionRecord(record);
     if (!fixed) return false;
     dataLength = GetLe24(*fixed, 14) + kDataRecordOverhead;
-    return Store(offset, *fixed);
-  }
-
-  bool ReceiveDataBlock(std::size_t n, std::size_t& offset) {
-    DataBlock block;
-    block.fill(0xFF);
-    if (PollForFrame(port_, observer_, block, std::nullopt, timing_.blockPolls, timing_.pollPeriod) !=
-            PollResult::Read ||
-        !IsValidDataBlock(block)) {
-      return false;
-    }
-    if (!Store(offset, DataBlockPayload(block).first(n))) return false;
-    offset += n;
-    observer_.AddTransferredBytes(n);
+    if (auto s = Store(offset, *fixed); !s) return s.error();
     return true;
   }
 
-  bool Store(std::size_t offset, ByteSpan data) {
-    if (file_.WriteAt(offset, data)) return true;
+  LinkResult<bool> ReceiveDataBlock(std::size_t n, std::size_t& offset) {
+    DataBlock block;
+    block.fill(0xFF);
+    const auto got =
+        PollForFrame(port_, observer_, block, std::nullopt, timing_.blockPolls, timing_.pollPeriod, timing_);
+    if (!got) return got;
+    if (!*got || !IsValidDataBlock(block)) return false;
+    if (auto s = Store(offset, DataBlockPayload(block).first(n)); !s) return s.error();
+    offset += n;
+    phases_.BytesDone(n);
+    return true;
+  }
+
+  LinkStatus Store(std::size_t offset, ByteSpan data) {
+    if (file_.WriteAt(offset, data)) return LinkOk();
     writeFailed_ = true;
-    return false;
+    return Failure(FailureCause::FileError, file_.error());
   }
 
   ComPort& port_;
@@ -160,8 +176,10 @@ class UploadRun {
   RecordFile file_;
   std::span<const PartitionInfo> areas_;
   int count_;
+  PhaseReporter phases_;
   const LinkTiming& timing_;
   bool writeFailed_ = false;
+  LinkPosition at_;
 };
 
 }  // namespace
@@ -198,25 +216,34 @@ std::filesystem::path PartialUploadPath(const std::filesystem::path& target) {
   return partial;
 }
 
-bool UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState& header,
-                const std::filesystem::path& target, PartitionSet set, const LinkTiming& timing) {
+LinkStatus UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState& header,
+                      const std::filesystem::path& target, PartitionSet set, const LinkTiming& timing) {
   const auto partial = PartialUploadPath(target);
-  bool ok = UploadRun(port, observer, partial, set, timing).Run();
-  if (ok) {
+  LinkStatus result = UploadRun(port, observer, partial, set, timing).Run();
+  const auto fileFailure = [&](std::string detail) {
+    LinkFailure f;
+    f.cause = FailureCause::FileError;
+    f.phase = LinkPhase::Transfer;
+    f.device = port.DeviceName();
+    f.detail = std::move(detail);
+    return f;
+  };
+  if (result) {
     DownloadHeaderState stamped;
     stamped.LoadDownloadHeader(partial);
     std::error_code ec;
     if (stamped.StampTotalSize(partial) != HeaderWrite::Written) {
       observer.AddLogLine("cannot stamp the size into '" + partial.string() + "'");
-      ok = false;
+      result = fileFailure("cannot stamp the size into '" + partial.string() + "'");
     } else if (std::filesystem::rename(partial, target, ec); ec) {
-      observer.AddLogLine("cannot rename '" + partial.string() + "' to '" + target.string() +
-                          "': " + ec.message());
-      ok = false;
+      const std::string line =
+          "cannot rename '" + partial.string() + "' to '" + target.string() + "': " + ec.message();
+      observer.AddLogLine(line);
+      result = fileFailure(line);
     }
   }
-  header.LoadDownloadHeader(ok ? target : partial);
-  return ok;
+  header.LoadDownloadHeader(result ? target : partial);
+  return result;
 }
 
 }  // namespace tuneflash

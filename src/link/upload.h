@@ -27,14 +27,13 @@ int PartitionCountForModeIndex(int modeIndex);
 // only when every partition has arrived.
 std::filesystem::path PartialUploadPath(const std::filesystem::path& target);
 
-// Reads `set` out of the box into the download file `target`. True when every
-// partition arrived. The records are written to PartialUploadPath(target) and
-// that file replaces `target` only on success, so a failed run leaves an
-// existing target untouched and keeps what arrived in the partial file.
-// Afterwards `header` holds (and shows) the header as received from the box;
-// on success the file's size is stamped into it. Failures show
-// "Verify failed!" or "Transfer failed!".
-bool UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState& header,
-                const std::filesystem::path& target, PartitionSet set, const LinkTiming& timing = {});
+// Reads `set` out of the box into the download file `target`. Succeeds when
+// every partition arrived; otherwise says where and why. The records are written to PartialUploadPath(target)
+// and that file replaces `target` only on success, so a failed run leaves an existing target untouched and
+// keeps what arrived in the partial file. Afterwards `header` holds (and shows) the header as received from
+// the box; on success the file's size is stamped into it. Failures show "Verify failed!" or "Transfer
+// failed!".
+LinkStatus UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState& header,
+                      const std::filesystem::path& target, PartitionSet set, const LinkTiming& timing = {});
 
 }  // namespace tuneflash

@@ -320,7 +320,7 @@ class WindowHandlersTest : public QObject {
       workFile = run.workFile;
       partitionCount = run.partitionCount;
       seen = run.satcoDxFiles;
-      return true;
+      return LinkOk();
     });
     log.texts.clear();
     WhenConnecting(rig, [&] { BoxSends(rig.pty, kHello); });
@@ -339,7 +339,7 @@ class WindowHandlersTest : public QObject {
     WriteBytes(sdx, Bytes(10, 0x20));
     rig.dialogs.answers << QString::fromStdString(sdx.string());
     rig.form.OpenForMode(RunMode::SatcoDx);
-    rig.form.SetSatcoDxSequence([&](const SatcoDxRun& run) -> bool {
+    rig.form.SetSatcoDxSequence([&](const SatcoDxRun& run) -> LinkStatus {
       run.observer.SetRunControlsEnabled(false);
       throw ConversionError("12a");
     });

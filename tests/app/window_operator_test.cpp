@@ -155,16 +155,14 @@ class WindowOperatorTest : public QObject {
     WriteBytes(sdx, Bytes(64, 0x20));
     rig.dialogs.answers << QString::fromStdString(sdx.string());
     rig.form.OpenForMode(RunMode::SatcoDx);
-    rig.form.SetSatcoDxSequence([&](const SatcoDxRun& run) {
+    LinkFailure failure;
+    failure.cause = FailureCause::NoReply;
+    failure.phase = LinkPhase::Transfer;
+    failure.partition = 2;
+    failure.block = 3;
+    rig.form.SetSatcoDxSequence([&](const SatcoDxRun& run) -> LinkStatus {
       run.observer.ShowStatus("Transfer failed!");
-      return false;
-    });
-    // The reason of the link arrives after the status texts of the pass.
-    auto* status = rig.Field("E_Start");
-    QObject::connect(status, &QLineEdit::textChanged, &rig.form, [&](const QString& text) {
-      if (text == QStringLiteral("Update failed!")) {
-        rig.form.ReportRunFailure(QStringLiteral("no answer to data block 3 within 1000 ms"), false);
-      }
+      return failure;
     });
     QTimer::singleShot(50, [&] { QVERIFY(::write(rig.pty.master(), kHello.data(), kHello.size()) == 4); });
     rig.form.StartRun(RunMode::SatcoDx);
@@ -172,9 +170,9 @@ class WindowOperatorTest : public QObject {
     auto* log = rig.Child<QListWidget>("LB_Info");
     QVERIFY(log->item(log->count() - 1)
                 ->text()
-                .endsWith(QStringLiteral("Reason: no answer to data block 3 within 1000 ms")));
+                .endsWith(QStringLiteral("Reason: ") + QString::fromStdString(DescribeFailure(failure))));
     QCOMPARE(rig.form.tally().failed, 1);  // reported once: the window adds no reason of its own
-    QVERIFY(rig.Field("E_Start")->toolTip().startsWith(QStringLiteral("Last failure: no answer")));
+    QVERIFY(rig.Field("E_Start")->toolTip().startsWith(QStringLiteral("Last failure: transfer")));
     QVERIFY(rig.Child<QWidget>("P_Info")->isVisible());
   }
 

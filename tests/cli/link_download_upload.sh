@@ -46,16 +46,19 @@ set +e
 "$CLI" download --port /dev/tuneflash-missing key.dld > /dev/null 2> missing.txt
 rc=$?
 set -e
-[ "$rc" -eq 1 ] && grep -q "/dev/tuneflash-missing: no such device" missing.txt
+[ "$rc" -eq 1 ] && grep -q "/dev/tuneflash-missing: does not exist" missing.txt && grep -q "COM.01" missing.txt
 
 # Ctrl-C while waiting for a hello that never comes closes the port: exit 130.
-python3 -c 'import os, pty, sys, time
+silent_line() {  # a pty nobody answers on; its device goes to $1
+  python3 -c 'import os, pty, sys, time
 m, s = pty.openpty()
 print(os.ttyname(s), flush=True)
-time.sleep(30)' > silent.txt &
-SILENT_PID=$!
-for _ in $(seq 100); do [ -s silent.txt ] && break; sleep 0.05; done
-"$CLI" download --port "$(cat silent.txt)" key.dld > ctrlc.txt &
+time.sleep(30)' > "$1" &
+  SILENT_PID=$!
+  for _ in $(seq 100); do [ -s "$1" ] && break; sleep 0.05; done
+}
+silent_line silent.txt
+"$CLI" download --port "$(cat silent.txt)" key.dld > ctrlc.txt 2> ctrlc.err &
 CLI_PID=$!
 sleep 0.5
 kill -INT "$CLI_PID"
@@ -66,4 +69,44 @@ set -e
 kill "$SILENT_PID" 2>/dev/null || true
 [ "$rc" -eq 130 ]
 diff ctrlc.txt <(echo "Connectting...")
+# A line pulled like a USB adapter: in mid-blocks, during the erase wait and
+# during an upload. Each run ends at once (the guard is far above what it
+# needs) with exit 1 and the device named; an existing upload target stays.
+python3 -c "import random, sys; r = random.Random(5); sys.stdout.buffer.write(bytes(r.getrandbits(8) for _ in range(65536)))" > rnd.bin
+"$CLI" pack --set key --manufacture CLITEST -o rnd.dld rnd.bin > /dev/null
+pulled() {  # pulled NAME BOXSIM-FAULT... -- CLI-ARGS...
+  local name="$1"; shift
+  local fault=()
+  while [ "$1" != "--" ]; do fault+=("$1"); shift; done
+  shift
+  "$BOXSIM" --link "$WORK/$name" --no-announce "${fault[@]}" > "$name.sim" 2>&1 &
+  local pid=$!
+  for _ in $(seq 100); do [ -e "$WORK/$name" ] && break; sleep 0.05; done
+  set +e
+  timeout 20 "$CLI" "$1" --port "$WORK/$name" "${@:2}" > "$name.out" 2> "$name.err"
+  local rc=$?
+  set -e
+  kill -INT "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  [ "$rc" -eq 1 ] || { echo "$name: exit $rc"; cat "$name.err"; return 1; }
+  grep -q "$WORK/$name went away" "$name.err" || { echo "$name:"; cat "$name.err"; return 1; }
+}
+pulled blocks --hangup-after-block 5 -- download rnd.dld
+grep -q "Transfer failed!" blocks.out && grep -q "^Update failed!$" blocks.out
+grep -q "transfer, partition 1, block 5" blocks.err
+pulled erasing --hangup-while-erasing 0 -- download rnd.dld
+grep -q "^Erase flash failed!$" erasing.out && grep -q "erase, partition 1" erasing.err
+printf 'old' > kept.dld
+pulled uploading --hangup-after-block 1 -- upload --set key --force kept.dld
+[ "$(cat kept.dld)" = "old" ]
+
+# --timeout: a box silent that long in a wait ends the run naming the phase.
+silent_line silent2.txt
+set +e
+timeout 20 "$CLI" download --port "$(cat silent2.txt)" --timeout 0.3 key.dld > timeout.out 2> timeout.err
+rc=$?
+set -e
+kill "$SILENT_PID" 2>/dev/null || true
+[ "$rc" -eq 1 ] && grep -q "waiting for the box's hello: the box was silent for the time limit (0 s)" timeout.err
+
 echo "link CLI: all checks passed"

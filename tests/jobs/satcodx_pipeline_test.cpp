@@ -31,7 +31,7 @@ class SatcoDxPipelineTest : public ::testing::Test {
     SatcoDxDownloadOptions options;
     options.timing = testing::FastTiming();
     options.pause = [this](std::chrono::milliseconds d) { pauses.push_back(d.count()); };
-    return DownloadSatcoDx(box.port, header, work, lists, session, options);
+    return DownloadSatcoDx(box.port, header, work, lists, session, options).has_value();
   }
 
   testing::TempDir dir;

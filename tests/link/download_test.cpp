@@ -3,8 +3,13 @@
 #include "link/download.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "dld/download_header.h"
+#include "link/download_plan.h"
 #include "link_fixture.h"
 
 namespace tuneflash::testing {
@@ -12,6 +17,7 @@ namespace {
 
 struct Downloaded {
   bool ok = false;
+  std::optional<LinkFailure> failure;
   RecordingObserver observer;
   boxsim::BoxRecord record;
 };
@@ -26,7 +32,9 @@ Downloaded Download(const Bytes& file, const boxsim::BoxFaults& faults = {},
   EXPECT_TRUE(line.Connect(d.observer));
   DownloadOptions options;
   options.timing = timing;
-  d.ok = DownloadFile(line.port, d.observer, path, ReadPartitionCount(path), options);
+  const auto result = DownloadFile(line.port, d.observer, path, ReadPartitionCount(path), options);
+  d.ok = result.has_value();
+  if (!result) d.failure = result.error();
   d.record = line.box.Record();
   return d;
 }
@@ -36,6 +44,32 @@ TEST(DownloadTest, BlockNumbersRunOnAcrossPartitionsAndEachRecordEndsShort) {
   const auto d = Download(file);
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.observer.events, CleanDownloadEvents(8));
+  EXPECT_EQ(d.record.received, DownloadFrames(file));
+  EXPECT_TRUE(d.record.protocolErrors.empty());
+  // The typed progress: the transfer in bytes of the whole, the rest in partitions.
+  using Kind = ProgressEvent::Kind;
+  const std::size_t dataBytes = file.size() - kHeaderRecordSize - 8 * kPartitionRecordSize;
+  std::vector<std::string> phases;
+  std::size_t lastDone = 0;
+  for (const ProgressEvent& e : d.observer.progress) {
+    if (e.kind != Kind::Advanced) {
+      phases.push_back(std::string(PhaseText(e.phase)) +
+                       (e.kind == Kind::PhaseStarted ? " started" : " ended"));
+      continue;
+    }
+    if (e.phase == LinkPhase::Transfer) {
+      EXPECT_EQ(e.unit, ProgressEvent::Unit::ByteCount);
+      EXPECT_EQ(e.total, dataBytes);
+      EXPECT_GT(e.done, lastDone);
+      lastDone = e.done;
+    } else {
+      EXPECT_EQ(e.total, 8u);
+    }
+  }
+  EXPECT_EQ(lastDone, dataBytes);
+  EXPECT_EQ(phases,
+            (std::vector<std::string>{"verify started", "verify ended", "transfer started", "transfer ended",
+                                      "erase started", "erase ended", "program started", "program ended"}));
   ASSERT_FALSE(d.record.blockNumbers.empty());
   for (std::size_t i = 0; i < d.record.blockNumbers.size(); ++i) {
     EXPECT_EQ(d.record.blockNumbers[i], static_cast<std::uint8_t>(i + 1)) << "block " << i;
@@ -71,6 +105,9 @@ TEST(DownloadTest, AHeaderRefusedThreeTimesIsSentAgainUntilAccepted) {
   EXPECT_EQ(d.record.headersReceived, 4);
   EXPECT_EQ(d.record.headersRefused, 3);
   EXPECT_EQ(d.observer.events, CleanDownloadEvents(1));
+  auto frames = DownloadFrames(SetFile(PartitionSet::Key));
+  frames.insert(frames.begin() + 1, 3, "header");
+  EXPECT_EQ(d.record.received, frames);
 }
 
 TEST(DownloadTest, ARefusedBlockIsSentAgain) {
@@ -79,6 +116,10 @@ TEST(DownloadTest, ARefusedBlockIsSentAgain) {
   const auto d = Download(SetFile(PartitionSet::Key), faults);
   EXPECT_TRUE(d.ok);
   EXPECT_EQ(d.record.naksSent, 1);
+  auto frames = DownloadFrames(SetFile(PartitionSet::Key));
+  const auto second = std::find(frames.begin(), frames.end(), "block 2");
+  frames.insert(second, "block 2");
+  EXPECT_EQ(d.record.received, frames);
   // The refused block 2 is taken on its second arrival, numbers unchanged.
   for (std::size_t i = 0; i < d.record.blockNumbers.size(); ++i) {
     EXPECT_EQ(d.record.blockNumbers[i], static_cast<std::uint8_t>(i + 1));
@@ -119,6 +160,21 @@ TEST(DownloadTest, AsManyEraseFailuresInARowAsPartitionsFail) {
   const auto statuses = d.observer.Only("status");
   EXPECT_EQ(statuses.back(), "Erase flash failed!");
   EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Erase flash...  25%"), 0);
+  ASSERT_TRUE(d.failure);
+  EXPECT_EQ(d.failure->cause, FailureCause::EraseFailed);
+  EXPECT_EQ(d.failure->phase, LinkPhase::Erase);
+  EXPECT_EQ(d.failure->partition, 1);
+}
+
+TEST(DownloadTest, AProgramFailureFailsWithProgramFlashFailed) {
+  boxsim::BoxFaults faults;
+  faults.programFailPartition = 0;
+  const auto d = Download(SetFile(PartitionSet::Key), faults);
+  EXPECT_FALSE(d.ok);
+  EXPECT_EQ(d.observer.Only("status").back(), "Program flash failed!");
+  ASSERT_TRUE(d.failure);
+  EXPECT_EQ(d.failure->cause, FailureCause::ProgramFailed);
+  EXPECT_EQ(d.failure->partition, 1);
 }
 
 TEST(DownloadTest, SilenceInMidTransferFailsWithinThePollLimits) {
@@ -130,6 +186,13 @@ TEST(DownloadTest, SilenceInMidTransferFailsWithinThePollLimits) {
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.observer.Only("status").back(), "Transfer failed!");
   EXPECT_EQ(d.record.blockNumbers.size(), 3u);
+  ASSERT_TRUE(d.failure);
+  EXPECT_EQ(d.failure->cause, FailureCause::NoReply);
+  EXPECT_EQ(d.failure->block, 4u);
+  EXPECT_EQ(d.failure->reply, kAck);  // the ACK of block 3 was the last reply
+  EXPECT_EQ(DescribeFailure(*d.failure).rfind("transfer, partition 1, block 4, last reply 06: no reply", 0),
+            0u)
+      << DescribeFailure(*d.failure);
 }
 
 TEST(DownloadTest, AWrongTagInTheMiddleFailsTheTransfer) {
@@ -142,6 +205,10 @@ TEST(DownloadTest, AWrongTagInTheMiddleFailsTheTransfer) {
   const auto statuses = d.observer.Only("status");
   EXPECT_EQ(statuses.back(), "Transfer failed!");
   EXPECT_EQ(statuses[statuses.size() - 2], "Transfering Data:  50%");
+  ASSERT_TRUE(d.failure);
+  EXPECT_EQ(d.failure->cause, FailureCause::BadRecord);
+  EXPECT_EQ(d.failure->partition, 2);
+  EXPECT_NE(d.failure->detail.find("offset " + std::to_string(second)), std::string::npos);
 }
 
 TEST(DownloadTest, ADataRecordRunningPastTheEndOfTheFileFailsTheTransfer) {
@@ -150,26 +217,96 @@ TEST(DownloadTest, ADataRecordRunningPastTheEndOfTheFileFailsTheTransfer) {
   const auto d = Download(file);
   EXPECT_FALSE(d.ok);
   EXPECT_EQ(d.observer.Only("status").back(), "Transfer failed!");
+  ASSERT_TRUE(d.failure);
+  EXPECT_EQ(d.failure->cause, FailureCause::FileShort);
 }
 
-TEST(DownloadTest, AReadOnlyFileFailsTheHeaderCheck) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root opens read-only files for writing";
+// The line goes away like a pulled adapter: in the middle of the blocks and
+// during the erase wait. Each run ends at once with the device named.
+TEST(DownloadTest, AHangUpEndsTheRunNamingTheDevice) {
+  struct Case {
+    boxsim::BoxFaults faults;
+    LinkPhase phase;
+    std::string lastStatus;
+  };
+  std::vector<Case> cases(2);
+  cases[0].faults.hangupAfterBlock = 5;
+  cases[0].phase = LinkPhase::Transfer;
+  cases[0].lastStatus = "Transfer failed!";
+  cases[1].faults.hangupWhileErasing = 1;
+  cases[1].phase = LinkPhase::Erase;
+  cases[1].lastStatus = "Erase flash failed!";
+  for (const Case& c : cases) {
+    const auto started = std::chrono::steady_clock::now();
+    const auto d = Download(SetFile(PartitionSet::Loader), c.faults);
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              std::chrono::seconds(10));  // not the 5000-poll limits
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.observer.Only("status").back(), c.lastStatus);
+    ASSERT_TRUE(d.failure);
+    EXPECT_EQ(d.failure->cause, FailureCause::PortGone);
+    EXPECT_EQ(d.failure->phase, c.phase);
+    EXPECT_NE(d.failure->detail.find("went away"), std::string::npos);
+    EXPECT_NE(d.failure->detail.find("/dev/pts/"), std::string::npos);
+  }
+}
+
+// The user closes the port (Reset, Ctrl-C) while the PC waits for the
+// verdict, an erase result or a program result: the running step fails.
+TEST(DownloadTest, ClosingThePortInEachWaitFailsThatStep) {
+  for (const std::string running : {"Verify...", "Erase flash...", "Program flash..."}) {
+    TempDir dir;
+    const auto path = dir / "file.dld";
+    WriteBytes(path, SetFile(PartitionSet::Key));
+    BoxOnLine line;
+    RecordingObserver observer;
+    ASSERT_TRUE(line.Connect(observer));
+    observer.onPump = [&] {
+      const auto statuses = observer.Only("status");
+      // The verdict is awaited once the box has the header.
+      const bool waiting = running != "Verify..." || line.box.Record().headersReceived > 0;
+      if (!statuses.empty() && statuses.back() == running && waiting) line.port.CloseComPort();
+    };
+    const auto result = DownloadFile(line.port, observer, path, 1, {true, FastTiming()});
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().cause, FailureCause::PortClosed);
+    const auto statuses = observer.Only("status");
+    EXPECT_EQ(statuses[statuses.size() - 2], running);
+    EXPECT_EQ(statuses.back(), running.substr(0, running.size() - 3) + " failed!");
+  }
+}
+
+// A file that cannot be opened for writing is not downloaded. Root opens
+// anything, so as root the plan is made by a child that has given up root.
+TEST(DownloadTest, AReadOnlyFileIsRefused) {
   TempDir dir;
   const auto path = dir / "ro.dld";
   WriteBytes(path, SetFile(PartitionSet::Key));
   ::chmod(path.c_str(), 0444);
-  BoxOnLine line;
-  RecordingObserver observer;
-  ASSERT_TRUE(line.Connect(observer));
-  EXPECT_FALSE(DownloadFile(line.port, observer, path, 1, {true, FastTiming()}));
-  EXPECT_EQ(observer.Only("status").back(), "Verify failed!");
+  ::chmod(dir.path().c_str(), 0755);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    const auto plan = MakeDownloadPlan(path, 1);
+    const bool refused = !plan && plan.error().cause == FailureCause::FileError &&
+                         plan.error().phase == LinkPhase::Verify &&
+                         plan.error().detail.find(path.string()) != std::string::npos;
+    ::_exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(DownloadTest, AMissingFileFailsTheHeaderCheck) {
   BoxOnLine line;
   RecordingObserver observer;
   ASSERT_TRUE(line.Connect(observer));
-  EXPECT_FALSE(DownloadFile(line.port, observer, "/nonexistent/file.dld", 1, {true, FastTiming()}));
+  const auto result = DownloadFile(line.port, observer, "/nonexistent/file.dld", 1, {true, FastTiming()});
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error().cause, FailureCause::FileError);
   EXPECT_EQ(observer.Only("status").back(), "Verify failed!");
 }
 

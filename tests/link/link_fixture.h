@@ -48,7 +48,8 @@ class BoxOnLine {
   explicit BoxOnLine(const boxsim::BoxFaults& faults = {}) : BoxOnLine(FastBoxOptions(faults)) {}
   explicit BoxOnLine(const boxsim::BoxSimOptions& options) : box(options) {
     box.Start();
-    if (!port.OpenComPort(box.DevicePath())) ADD_FAILURE() << port.LastError();
+    if (const auto opened = port.OpenComPort(box.DevicePath()); !opened)
+      ADD_FAILURE() << DescribeFailure(opened.error());
   }
   ~BoxOnLine() {
     port.CloseComPort();
@@ -56,7 +57,7 @@ class BoxOnLine {
   }
 
   // Waits for the hello.
-  bool Connect(RecordingObserver& observer) { return ConnectBox(port, observer, FastTiming()); }
+  bool Connect(RecordingObserver& observer) { return ConnectBox(port, observer, FastTiming()).has_value(); }
 
   boxsim::BoxSim box;
   PosixComPort port;
@@ -134,6 +135,39 @@ inline std::vector<std::string> CleanDownloadEvents(int n) {
   }
   e.push_back("status Program flash Success!");
   return e;
+}
+
+// The frames a download of `file` owes the box, in order, when every frame
+// is taken at once: the request, the header, then per partition its record
+// and its blocks, numbered on across partitions.
+inline std::vector<std::string> DownloadFrames(const Bytes& file) {
+  std::vector<std::string> frames{"status 0A00", "header"};
+  std::size_t offset = kFirstPartitionRecordOffset;
+  unsigned block = 1;
+  for (int i = 0; i < file[kHeaderPartitionCountOffset]; ++i) {
+    frames.push_back("partition");
+    offset += kPartitionRecordSize;
+    const std::size_t total = GetLe24(file, offset + 1) + 4u;
+    for (std::size_t n = 0; n <= total / kDataBlockPayload; ++n)
+      frames.push_back("block " + std::to_string(block++ & 0xFF));
+    offset += total;
+  }
+  return frames;
+}
+
+// The frames an upload that brings back `file` owes the box: the request,
+// the header's ACK, the verdict, the request for the areas, then one ACK per
+// partition record and per block (the box sends no empty last block).
+inline std::vector<std::string> UploadFrames(const Bytes& file) {
+  std::vector<std::string> frames{"status 0900", "ack", "status 0301", "request"};
+  std::size_t offset = kFirstPartitionRecordOffset;
+  for (int i = 0; i < file[kHeaderPartitionCountOffset]; ++i) {
+    offset += kPartitionRecordSize;
+    const std::size_t total = GetLe24(file, offset + 1) + 4u;
+    frames.insert(frames.end(), 1 + (total + kDataBlockPayload - 1) / kDataBlockPayload, "ack");
+    offset += total;
+  }
+  return frames;
 }
 
 // The observer calls of an upload of `n` partitions that succeeds.

@@ -27,6 +27,8 @@ class RecordingObserver : public RunObserver {
     if (onPump) onPump();
   }
   void AddTransferredBytes(std::size_t count) override { bytes += count; }
+  void OnProgress(const ProgressEvent& event) override { progress.push_back(event); }
+  void ReportFailure(const LinkFailure& failure) override { failures.push_back(failure); }
 
   // The recorded lines that start with `kind` ("status", "log", ...), without it.
   std::vector<std::string> Only(const std::string& kind) const {
@@ -41,6 +43,8 @@ class RecordingObserver : public RunObserver {
   std::function<void()> onPump;
   long pumps = 0;
   std::size_t bytes = 0;
+  std::vector<ProgressEvent> progress;
+  std::vector<LinkFailure> failures;
 };
 
 }  // namespace tuneflash::testing

@@ -40,6 +40,12 @@ TEST(StartLoopTest, FlashesBoxAfterBoxUpToTheCount) {
   expected.insert(expected.end(), pass.begin(), pass.end());
   EXPECT_EQ(observer.events, expected);
   EXPECT_EQ(line.box.Record().downloadsCompleted, 2);
+  // Both boxes got every frame.
+  auto frames = DownloadFrames(SetFile(PartitionSet::Key));
+  const auto once = frames;
+  frames.insert(frames.end(), once.begin(), once.end());
+  EXPECT_EQ(line.box.Record().received, frames);
+  EXPECT_TRUE(line.box.Record().protocolErrors.empty());
 }
 
 TEST(StartLoopTest, AFailedSequenceEndsWithUpdateFailed) {
@@ -62,6 +68,12 @@ TEST(StartLoopTest, AFailedSequenceEndsWithUpdateFailed) {
   const auto statuses = observer.Only("status");
   EXPECT_EQ(statuses[statuses.size() - 2], "Verify failed!");
   EXPECT_EQ(statuses.back(), "Update failed!");
+  // The reason comes once, after the texts.
+  ASSERT_EQ(observer.failures.size(), 1u);
+  EXPECT_EQ(observer.failures[0].phase, LinkPhase::Verify);
+  EXPECT_EQ(observer.failures[0].cause, FailureCause::BadRecord);
+  ASSERT_TRUE(result.failure);
+  EXPECT_EQ(result.failure->cause, FailureCause::BadRecord);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // and back up, the file the upload writes, and faults on the box's side.
 #include "link/upload.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "dld/crc32.h"
 #include "dld/download_header.h"
 #include "dld/file_io.h"
@@ -14,6 +17,7 @@ namespace {
 
 struct Uploaded {
   bool ok = false;
+  std::optional<LinkFailure> failure;
   RecordingObserver observer;
   boxsim::BoxRecord record;
 };
@@ -23,7 +27,13 @@ Uploaded Upload(BoxOnLine& line, const std::filesystem::path& target, PartitionS
   Uploaded u;
   DownloadHeaderState header;
   EXPECT_TRUE(line.Connect(u.observer));
-  u.ok = UploadFile(line.port, u.observer, header, target, set, timing);
+  const int before = line.box.Record().uploadsCompleted;
+  const auto result = UploadFile(line.port, u.observer, header, target, set, timing);
+  u.ok = result.has_value();
+  if (!result) u.failure = result.error();
+  // The PC's last ACK may still be on its way to the box.
+  for (int i = 0; u.ok && i < 200 && line.box.Record().uploadsCompleted == before; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   u.record = line.box.Record();
   return u;
 }
@@ -42,18 +52,25 @@ TEST_P(EverySet, GoesDownIntoTheBoxAndComesBackUpTheSame) {
   ASSERT_TRUE(DownloadFile(line.port, down, dir / "down.dld", n, {true, FastTiming()}));
   EXPECT_EQ(down.events, CleanDownloadEvents(n));
 
+  EXPECT_EQ(line.box.Record().received, DownloadFrames(file));
   const auto u = Upload(line, dir / "up.dld", set);
   ASSERT_TRUE(u.ok);
   EXPECT_EQ(u.observer.events, CleanUploadEvents(n));
-  const Bytes up = ReadWholeFile(dir / "up.dld");
-  const VerifyReport report = VerifyDownloadFile(up, true);
+  // Every frame each way, in order, and nothing the box had to refuse.
+  auto frames = DownloadFrames(file);
+  const auto up = UploadFrames(file);
+  frames.insert(frames.end(), up.begin(), up.end());
+  EXPECT_EQ(u.record.received, frames);
+  EXPECT_TRUE(u.record.protocolErrors.empty());
+  const Bytes upFile = ReadWholeFile(dir / "up.dld");
+  const VerifyReport report = VerifyDownloadFile(upFile, true);
   ASSERT_TRUE(report.ok()) << report.failure->reason;
   const auto images = SetImages(set, 7);
   ASSERT_EQ(report.partitions.size(), images.size());
   for (std::size_t i = 0; i < images.size(); ++i)
     EXPECT_EQ(report.partitions[i].raw, images[i]) << "partition " << i;
   // The same compressor on the same images: the very same file comes back.
-  EXPECT_EQ(up, file);
+  EXPECT_EQ(upFile, file);
   EXPECT_FALSE(std::filesystem::exists(PartialUploadPath(dir / "up.dld")));
 }
 
@@ -127,6 +144,73 @@ TEST(UploadTest, ABlockWithABadSumIsRefusedAndLogged) {
   EXPECT_EQ(u.observer.Only("log"), std::vector<std::string>{"Get Data: Send NAK"});
   EXPECT_EQ(u.record.naksReceived, 1);
   EXPECT_TRUE(VerifyDownloadFile(ReadWholeFile(dir / "default.dld")).ok());
+  // The NAK stands in the frames where the ACK of block 2 would be.
+  auto frames = UploadFrames(ReadWholeFile(dir / "default.dld"));
+  frames.insert(frames.begin() + 7, "nak");
+  EXPECT_EQ(u.record.received, frames);
+}
+
+TEST(UploadTest, APartitionRecordWithABadCheckValueIsRefusedAndLogged) {
+  TempDir dir;
+  boxsim::BoxFaults faults;
+  faults.badUploadPartition = true;
+  BoxOnLine line(faults);
+  const auto u = Upload(line, dir / "key.dld", PartitionSet::Key);
+  ASSERT_TRUE(u.ok);
+  EXPECT_EQ(u.observer.Only("log"), std::vector<std::string>{"Get Partition: Send NAK"});
+  EXPECT_EQ(u.record.naksReceived, 1);
+  EXPECT_TRUE(VerifyDownloadFile(ReadWholeFile(dir / "key.dld")).ok());
+}
+
+TEST(UploadTest, NoHeaderFromTheBoxIsRefusedTenTimesThenVerifyFails) {
+  TempDir dir;
+  boxsim::BoxFaults faults;
+  faults.noUploadHeader = true;
+  BoxOnLine line(faults);
+  LinkTiming timing = FastTiming();
+  timing.recordPolls = 20;
+  const auto u = Upload(line, dir / "key.dld", PartitionSet::Key, timing);
+  EXPECT_FALSE(u.ok);
+  EXPECT_EQ(u.observer.Only("status").back(), "Verify failed!");
+  auto frames = std::vector<std::string>{"status 0900"};
+  frames.insert(frames.end(), 10, "nak");
+  frames.push_back("status 0300");  // the PC's verdict
+  for (int i = 0; i < 100 && line.box.Record().received.size() < frames.size(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(line.box.Record().received, frames);
+  ASSERT_TRUE(u.failure);
+  EXPECT_EQ(u.failure->phase, LinkPhase::Verify);
+  EXPECT_EQ(u.failure->cause, FailureCause::NoReply);
+}
+
+TEST(UploadTest, ARequestRefusedTenTimesFailsTheTransfer) {
+  TempDir dir;
+  boxsim::BoxFaults faults;
+  faults.refuseUploadRequest = 10;
+  BoxOnLine line(faults);
+  const auto u = Upload(line, dir / "key.dld", PartitionSet::Key);
+  EXPECT_FALSE(u.ok);
+  EXPECT_EQ(u.observer.Only("status").back(), "Transfer failed!");
+  ASSERT_TRUE(u.failure);
+  EXPECT_EQ(u.failure->cause, FailureCause::NakLimit);
+  EXPECT_EQ(u.failure->reply, kNak);
+  EXPECT_EQ(std::count(u.record.received.begin(), u.record.received.end(), "request"), 10);
+}
+
+TEST(UploadTest, AHangUpEndsTheUploadAndLeavesTheTarget) {
+  TempDir dir;
+  WriteBytes(dir / "old.dld", Bytes{1, 2, 3});
+  boxsim::BoxFaults faults;
+  faults.hangupAfterBlock = 3;
+  BoxOnLine line(faults);
+  const auto u = Upload(line, dir / "old.dld", PartitionSet::Data);
+  EXPECT_FALSE(u.ok);
+  EXPECT_EQ(u.observer.Only("status").back(), "Transfer failed!");
+  ASSERT_TRUE(u.failure);
+  EXPECT_EQ(u.failure->cause, FailureCause::PortGone);
+  EXPECT_EQ(u.failure->phase, LinkPhase::Transfer);
+  EXPECT_NE(u.failure->detail.find("went away"), std::string::npos);
+  EXPECT_EQ(ReadWholeFile(dir / "old.dld"), (Bytes{1, 2, 3}));
 }
 
 TEST(UploadTest, AHeaderWithABadCheckValueFailsWithVerifyFailed) {

@@ -93,6 +93,19 @@ void BoxLine::CheckStop() {
   if (::poll(fds.data(), options_.stopFd >= 0 ? 2 : 1, 0) > 0) throw StopRequested{};
 }
 
+void BoxLine::HangUp() {
+  Trace("box! hang-up", {});
+  for (int* fd : {&master_, &slave_}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
+  throw HungUp{};
+}
+
+void BoxLine::TraceViolation(std::string_view what) {
+  if (options_.trace != nullptr) *options_.trace << "box! protocol error: " << what << "\n" << std::flush;
+}
+
 int BoxLine::PcQueued() const {
   int queued = 0;
   return ::ioctl(slave_, FIONREAD, &queued) == 0 ? queued : 0;

@@ -28,6 +28,8 @@ struct Frame {
 
 // Thrown out of any wait when the box is asked to stop.
 struct StopRequested : std::exception {};
+// Thrown once the box has hung up its line: it serves no more.
+struct HungUp : std::exception {};
 
 struct LineOptions {
   long wireRate = 0;              // bit/s of the modelled line; 0 for no pacing
@@ -57,6 +59,13 @@ class BoxLine {
   // then writes `frame`, paced when a wire rate is set. False when the PC did
   // not read in time; what it left unread is withdrawn.
   bool Send(ByteSpan frame, Clock::duration timeout);
+
+  // Closes the box's side of the line like a pulled adapter: the PC's reads,
+  // writes and polls fail from now on. Throws HungUp.
+  [[noreturn]] void HangUp();
+
+  // Writes a protocol violation of the PC to the trace.
+  void TraceViolation(std::string_view what);
 
   // Bytes sent that the PC has not read yet.
   int PcQueued() const;

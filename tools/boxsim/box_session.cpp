@@ -30,7 +30,9 @@ struct BoxSession::Partition {
 };
 
 std::optional<Frame> BoxSession::Read(std::initializer_list<FrameKind> kinds) {
-  return line_.ReadFrame(kinds, box_.options_.sessionTimeout);
+  auto frame = line_.ReadFrame(kinds, box_.options_.sessionTimeout);
+  if (frame) box_.NoteReceived(*frame);
+  return frame;
 }
 
 bool BoxSession::Send(ByteSpan frame) {
@@ -58,14 +60,15 @@ bool BoxSession::Reply(std::uint8_t byte) {
 
 // Ignores everything until the PC has given up and stayed quiet.
 void BoxSession::StaySilent() {
-  while (line_.ReadFrame({FrameKind::Reply}, box_.options_.sessionTimeout)) {
+  while (Read({FrameKind::Reply, FrameKind::Status})) {
   }
 }
 
-void BoxSession::Download(std::optional<Frame> header) {
+void BoxSession::Download() {
   int refused = 0;
+  std::optional<Frame> header;
   for (;;) {
-    if (!header) header = Read({FrameKind::Header, FrameKind::Status});
+    header = Read({FrameKind::Header, FrameKind::Status});
     if (!header) return;
     if (header->kind != FrameKind::Header) {  // another request: still waiting for the header
       header.reset();
@@ -134,6 +137,7 @@ bool BoxSession::ReceivePartitions(int count, std::vector<Partition>& partitions
       lastRecord = f;
       continue;
     }
+    if (IsValidDataBlock(f) && arrivals + 1 == faults_.hangupAfterBlock) line_.HangUp();
     if (!IsValidDataBlock(f) || ++arrivals == faults_.nakBlock) {
       if (!Reply(kNak)) return false;
       continue;
@@ -189,13 +193,15 @@ bool BoxSession::ReportFlashResults(const std::vector<Partition>& partitions) {
     }
   }
   for (int i = 0; i < static_cast<int>(partitions.size()); ++i) {
+    if (i == faults_.hangupWhileErasing) line_.HangUp();
     for (int n = 0; i == faults_.eraseFailPartition && n < faults_.eraseFailTimes; ++n) {
       if (!SendStatus(kEraseFailed)) return false;
     }
     if (!SendStatus(kEraseSuccess)) return false;
   }
-  for (const auto& p : partitions) {
-    if (!SendStatus(p.ok ? kProgramSuccess : kProgramFailed)) return false;
+  for (int i = 0; i < static_cast<int>(partitions.size()); ++i) {
+    const bool ok = partitions[static_cast<std::size_t>(i)].ok && i != faults_.programFailPartition;
+    if (!SendStatus(ok ? kProgramSuccess : kProgramFailed)) return false;
   }
   return true;
 }
@@ -217,34 +223,50 @@ void BoxSession::Upload() {
   auto header = box_.Identity();
   const auto good = header;
   if (faults_.badUploadHeader) header[kHeaderCrcOffset] ^= 0xFF;
-  // The PC answers the header with ACK and its verdict and then sends the
-  // request, each write purging the one before if it was not read yet: the
-  // verdict or the request may stand for the ACK, and the request for both.
+  // The PC answers the header with ACK (NAK: it goes again), then gives its
+  // verdict, then sends the request. Each must arrive, in that order: a
+  // request or verdict before them is a protocol error and is not answered.
   std::optional<std::vector<UploadArea>> areas;
   bool acknowledged = false;
+  bool verified = false;
+  int requests = 0;
+  if (faults_.noUploadHeader) {
+    StaySilent();
+    return;
+  }
   if (!Send(header)) return;
   while (!areas) {
-    const auto frame = acknowledged ? Read({FrameKind::Status, FrameKind::UploadRequest})
-                                    : Read({FrameKind::Reply, FrameKind::Status, FrameKind::UploadRequest});
+    const auto frame = Read({FrameKind::Reply, FrameKind::Status, FrameKind::UploadRequest});
     if (!frame) return;
     if (frame->kind == FrameKind::Reply) {
-      if (frame->bytes[0] == kAck) {
+      if (acknowledged) {
+        box_.NoteViolation("a reply after the header was acknowledged");
+      } else if (frame->bytes[0] == kAck) {
         acknowledged = true;
-        continue;
+      } else {
+        {
+          std::lock_guard lock(box_.mutex_);
+          ++box_.record_.naksReceived;
+        }
+        if (!Send(good)) return;
       }
-      {
-        std::lock_guard lock(box_.mutex_);
-        ++box_.record_.naksReceived;
-      }
-      if (!Send(good)) return;
       continue;
     }
-    acknowledged = true;
     if (frame->kind == FrameKind::Status) {
+      if (!acknowledged) {
+        box_.NoteViolation("a verdict without the header's ACK before it");
+        continue;
+      }
       if (StatusOfReceivedFrame(frame->bytes) == kVerifyFailed) return;
+      verified = true;
+      continue;
+    }
+    if (!acknowledged || !verified) {
+      box_.NoteViolation("an upload request without the header's ACK and verdict before it");
       continue;
     }
     areas = ParseUploadRequestFrame(frame->bytes);
+    if (areas && ++requests <= faults_.refuseUploadRequest) areas.reset();
     if (!Reply(areas ? kAck : kNak)) return;
   }
   {
@@ -270,13 +292,16 @@ void BoxSession::Upload() {
     record.ucBlockCount = BlockCountFor(record.uiPackedSize);
     record.uiCrc = record.ComputeCrc();
     const auto recordBytes = record.ToBytes();
-    if (!SendUntilAcknowledged(recordBytes, recordBytes)) return;
+    auto firstRecord = recordBytes;
+    if (faults_.badUploadPartition && number == 1) firstRecord[kPartitionCrcOffset] ^= 0xFF;
+    if (!SendUntilAcknowledged(firstRecord, recordBytes)) return;
     const Bytes data = MakeDataRecord(packed);
     for (std::size_t at = 0; at < data.size(); at += kDataBlockPayload) {
       const std::size_t n = std::min(kDataBlockPayload, data.size() - at);
       const DataBlock block = MakeDataBlock(number++, ByteSpan(data).subspan(at, n));
       DataBlock first = block;
       if (++sent == faults_.badUploadSumBlock) first[kDataBlockSumOffset] ^= 0xFF;
+      if (sent == faults_.hangupAfterBlock) line_.HangUp();
       if (!SendUntilAcknowledged(first, block)) return;
       if (sent == faults_.silentAfterBlock) {
         StaySilent();

@@ -13,9 +13,10 @@ class BoxSession {
  public:
   explicit BoxSession(BoxSim& box) : box_(box), line_(box.line_), faults_(box.options_.faults) {}
 
-  // `header` is the header record when it came without a download request
-  // before it (the PC's purge may swallow the request).
-  void Download(std::optional<Frame> header);
+  // After the PC's download request: header, verdict, partitions, results.
+  void Download();
+  // After the PC's upload request: header, its ACK and the verdict, the
+  // request for the areas, then the areas in blocks.
   void Upload();
 
  private:

@@ -4,6 +4,7 @@
 
 #include <sys/prctl.h>
 
+#include <cstdio>
 #include <iostream>
 
 #include "boxsim/box_session.h"
@@ -56,7 +57,43 @@ void BoxSim::Run() {
   try {
     Serve();
   } catch (const StopRequested&) {
+  } catch (const HungUp&) {
   }
+}
+
+void BoxSim::NoteReceived(const Frame& frame) {
+  std::string text;
+  const Bytes& b = frame.bytes;
+  char hex[8];
+  switch (frame.kind) {
+    case FrameKind::Reply:
+      text = b[0] == kAck ? "ack" : "nak";
+      break;
+    case FrameKind::Status:
+      std::snprintf(hex, sizeof hex, "%02X%02X", b[1], b[2]);
+      text = std::string("status ") + hex;
+      break;
+    case FrameKind::Header:
+      text = "header";
+      break;
+    case FrameKind::Partition:
+      text = "partition";
+      break;
+    case FrameKind::DataBlock:
+      text = "block " + std::to_string(b[1]);
+      break;
+    case FrameKind::UploadRequest:
+      text = "request";
+      break;
+  }
+  std::lock_guard lock(mutex_);
+  record_.received.push_back(std::move(text));
+}
+
+void BoxSim::NoteViolation(const std::string& what) {
+  line_.TraceViolation(what);
+  std::lock_guard lock(mutex_);
+  record_.protocolErrors.push_back(what);
 }
 
 void BoxSim::Serve() {
@@ -75,14 +112,17 @@ void BoxSim::Serve() {
     for (;;) {
       const auto frame =
           line_.ReadFrame({FrameKind::Status, FrameKind::Header}, std::chrono::milliseconds(50));
+      if (frame) NoteReceived(*frame);
       BoxSession session(*this);
       if (frame && frame->kind == FrameKind::Header) {
-        session.Download(frame);
-        break;
+        // The box starts a download only after its request: a header on
+        // its own is refused without an answer.
+        NoteViolation("a header without the download request before it");
+        continue;
       }
       const int status = frame ? StatusOfReceivedFrame(frame->bytes) : -1;
       if (status == kDownloadRequest) {
-        session.Download(std::nullopt);
+        session.Download();
         break;
       }
       if (status == kUploadRequest) {

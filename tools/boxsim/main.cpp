@@ -64,6 +64,17 @@ int main(int argc, char** argv) {
       ->default_val(1);
   app.add_option("--silent-after-block", f.silentAfterBlock, "Fall silent after the K-th data block");
   app.add_flag("--bad-upload-header", f.badUploadHeader, "Send the upload header with a wrong check value");
+  app.add_option("--program-fail", f.programFailPartition,
+                 "Report a program failure for partition I (from 0)");
+  app.add_option("--hangup-after-block", f.hangupAfterBlock,
+                 "Hang up the line (like a pulled adapter) at the K-th data block: instead of its ACK in a "
+                 "download, instead of sending it in an upload");
+  app.add_option("--hangup-while-erasing", f.hangupWhileErasing,
+                 "Hang up the line instead of the erase result of partition I (from 0)");
+  app.add_option("--refuse-upload-request", f.refuseUploadRequest, "NAK the first N upload requests");
+  app.add_flag("--no-upload-header", f.noUploadHeader, "Never send the upload header");
+  app.add_flag("--bad-upload-partition", f.badUploadPartition,
+               "Send the first partition record of an upload with a wrong check value once");
   CLI11_PARSE(app, argc, argv);
 
   // SIGINT and SIGTERM arrive on a descriptor that the box's waits watch.
@@ -94,6 +105,8 @@ int main(int argc, char** argv) {
     if (const auto error = box.LastError(); !error.empty())
       std::cerr << "tuneflash-boxsim: " << error << "\n";
     const auto record = box.Record();
+    if (!record.protocolErrors.empty())
+      std::cerr << "tuneflash-boxsim: " << record.protocolErrors.size() << " protocol error(s) of the PC\n";
     std::cout << "tuneflash-boxsim: stopped after " << record.downloadsCompleted << " download(s) and "
               << record.uploadsCompleted << " upload(s)" << std::endl;
   } catch (const std::exception& e) {
