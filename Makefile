@@ -1,13 +1,16 @@
 # The README's commands as thin targets over cmake and ctest.
-BUILD     ?= build
-BUILD_SAN ?= build-asan
-JOBS      ?= $(shell nproc)
+BUILD      ?= build
+BUILD_SAN  ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+JOBS       ?= $(shell nproc)
+# Seconds per fuzz target for `make fuzz`.
+FUZZ_SECONDS ?= 180
 CMAKE_FLAGS ?=
 ifdef CI
 CMAKE_FLAGS += -DTUNEFLASH_WERROR=ON
 endif
 
-.PHONY: all deps build build-asan demo test test-asan bench clean
+.PHONY: all deps build build-asan build-fuzz demo test test-asan fuzz package format bench clean
 
 all: build
 
@@ -24,16 +27,40 @@ build-asan: deps
 	  -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_SAN) -j $(JOBS) -- --no-print-directory
 
+# clang build of the libraries the fuzz targets need, and the targets.
+build-fuzz: deps
+	@cmake -S . -B $(BUILD_FUZZ) -DTUNEFLASH_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS) -- --no-print-directory
+
 demo: build
 	@./scripts/demo.sh $(BUILD)/bin
 
-test: build build-asan
+# Both builds' tests (the package is built and unpacked by one of them), the
+# format check, and each fuzz target over its seeds plus 10 s of new inputs.
+test: build build-asan build-fuzz
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -LE nosan
+	@cd $(BUILD_FUZZ) && ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS; new inputs stay in $(BUILD_FUZZ)/corpus/.
+fuzz: build-fuzz
+	@for target in $(BUILD_FUZZ)/bin/fuzz_*; do \
+	  name=$${target##*/fuzz_}; \
+	  [ "$$name" = seeds ] && continue; \
+	  fuzz/run_fuzz_target.sh $$target $(FUZZ_SECONDS) $(BUILD_FUZZ)/corpus/$$name \
+	    $(BUILD_FUZZ)/fuzz/seeds/$$name fuzz/corpus/$$name || exit 1; \
+	done
+
+# The Debian package: $(BUILD)/tuneflash_<version>_<arch>.deb
+package: build
+	@cmake --build $(BUILD) --target package -- --no-print-directory
+
+format:
+	@./scripts/format.sh
 
 bench: build
 	@./scripts/bench.sh $(BUILD)/bin
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)

@@ -5,11 +5,17 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config clang-format
-  liblzo2-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libserialport-dev nlohmann-json3-dev nettle-dev
-  qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6network6 libqt6svg6
-  libjpeg-dev
+  # the build
+  build-essential cmake pkg-config
+  liblzo2-dev libcli11-dev libserialport-dev nlohmann-json3-dev nettle-dev
+  qt6-base-dev qt6-base-dev-tools libqt6network6
+  # the tests: unit and window tests, the shell tests' helpers, the format check
+  libgtest-dev libqt6test6 python3 clang-format
+  # fuzz targets: clang and its libFuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
+  # install files and the Debian package: icon sizes, manual pages, checks
+  librsvg2-bin help2man file desktop-file-utils lintian
+  # the window's font; screenshots on a virtual desktop, banner pictures
   fonts-liberation xvfb xauth x11-utils imagemagick openbox
 )
 

@@ -62,14 +62,12 @@ FillTimes Fill(BoxDatabase& db, int tpCount) {
   FillTimes times;
   const auto start = Clock::now();
   for (int i = 0; i < tpCount; ++i) {
-    ScopedEditMode adding(db, EditMode::Adding);
     Slot slot = kNoSlot;
     if (!AddTp(db, Transponder(db, i), slot)) std::printf("transponder %d refused\n", i);
   }
   times.tps = MsSince(start);
   const auto programsStart = Clock::now();
   for (int i = 0; i < static_cast<int>(kProgramCapacity); ++i) {
-    ScopedEditMode adding(db, EditMode::Adding);
     if (AddProgram(db, Program(i, i % tpCount)) == kNoSlot) std::printf("program %d refused\n", i);
   }
   times.programs = MsSince(programsStart);

@@ -148,15 +148,24 @@ void Paced(const std::filesystem::path& file) {
       1025.0 * 11.0 / 115.2);
 }
 
-void Idle() {
+// A pseudo-terminal whose other side nobody serves, and the port opened on
+// it; the master side's descriptor, or -1.
+int OpenSilentLine(PosixComPort& port) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   grantpt(master);
   unlockpt(master);
-  PosixComPort port;
   if (const auto opened = port.OpenComPort(ptsname(master)); !opened) {
     std::fprintf(stderr, "bench_link: %s\n", DescribeFailure(opened.error()).c_str());
-    return;
+    close(master);
+    return -1;
   }
+  return master;
+}
+
+void Idle() {
+  PosixComPort port;
+  const int master = OpenSilentLine(port);
+  if (master < 0) return;
   TimingObserver observer;
   observer.port = &port;
   observer.closeAt = Clock::now() + std::chrono::seconds(10);
@@ -174,14 +183,9 @@ void Idle() {
 // The line goes away while the PC waits for a hello: how long until the
 // wait notices, and what the wait costs until then.
 void PulledAdapter() {
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  grantpt(master);
-  unlockpt(master);
   PosixComPort port;
-  if (const auto opened = port.OpenComPort(ptsname(master)); !opened) {
-    std::fprintf(stderr, "bench_link: %s\n", DescribeFailure(opened.error()).c_str());
-    return;
-  }
+  const int master = OpenSilentLine(port);
+  if (master < 0) return;
   std::thread puller([master] {
     std::this_thread::sleep_for(std::chrono::seconds(2));
     close(master);

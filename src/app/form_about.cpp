@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "tuneflash_version.h"
+
 namespace tuneflash::app {
 namespace {
 
@@ -54,7 +56,6 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent, FixedCaptionFlags(Qt::
   setObjectName(QStringLiteral("FormAbout"));
   setWindowTitle(QStringLiteral("About Upgrade"));
   setFixedSize(kAboutWidth, kAboutHeight);
-  setModal(true);
 
   auto* image = new QLabel(this);
   image->setObjectName(QStringLiteral("Image1"));
@@ -70,7 +71,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent, FixedCaptionFlags(Qt::
   product->setGeometry(kTextLeft - 6, kBannerHeight + 4, kAboutWidth - 2 * kTextLeft, 68);
 
   int y = kBannerHeight + 72;
-  MakeText(this, "Label_Version", QStringLiteral("Version :   3.0.00     (Build 3.0.10)"), y);
+  MakeText(this, "Label_Version",
+           QStringLiteral("Version :   " TUNEFLASH_VERSION "     (Build " TUNEFLASH_BUILD ")"), y);
   MakeText(this, "Label_System", QStringLiteral("Windows NT / 2000 / XP"), y += 20);
   MakeText(this, "Label_Memory", QStringLiteral("Memory make use of :  16 M"), y += 20);
 

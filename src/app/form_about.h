@@ -1,5 +1,6 @@
 // The About window: banner, product label, version texts and the list of
-// modifications. Shown modally from the context menu.
+// modifications. Shown from the context menu beside the main window, without
+// a loop of its own, so a running transfer keeps polling.
 #pragma once
 
 #include <QDialog>

@@ -1,5 +1,5 @@
-// TFormMain: creation, the observer seam, the identity panel and the small
-// handlers (Info, Close, About, key release, activate).
+// TFormMain: creation, the identity panel and the small handlers (Info,
+// Close, About, Enter, key release, activate).
 #include "app/form_main.h"
 
 #include <QAction>
@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,9 +26,7 @@
 namespace tuneflash::app {
 namespace {
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+const char* const kQuitQuestion = "A transfer is running. Stop it and quit?";
 
 }  // namespace
 
@@ -40,6 +39,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   setWindowTitle(QString::fromLatin1(kMainCaption));
   header_.SetDisplayListener(
       [this](const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared) { ShowHeader(show, cleared); });
+  // The port reports every change, a port that went away under a run included.
   services_.port.SetStateListener([this](bool open) { w_.Shape_ComState->SetOpen(open); });
   ConnectHandlers();
   FormCreate();
@@ -65,7 +65,8 @@ void TFormMain::ConnectHandlers() {
   // A long path shows its end (the file name); the tooltip has all of it.
   connect(w_.E_FileName, &QLineEdit::textChanged, w_.E_FileName, &QLineEdit::setToolTip);
 
-  KeyFilter::Install(*w_.identity[kIdent], IsIdentChar);
+  // A one-character field: a typed digit replaces the one there.
+  KeyFilter::Install(*w_.identity[kIdent], IsIdentChar)->SetReplacesText(true);
   KeyFilter::Install(*w_.identity[kHarVer], IsVersionChar);
   KeyFilter::Install(*w_.identity[kSofVer], IsVersionChar);
   for (int field = 0; field < kIdentityFieldCount; ++field) {
@@ -103,43 +104,6 @@ void TFormMain::FormCreate() {
   RefreshPortTooltips();
 }
 
-// ---- the observer seam ----
-
-void TFormMain::ShowStatus(std::string_view text) {
-  w_.E_Start->setText(ToQString(text));
-}
-
-void TFormMain::SetRunControlsEnabled(bool enabled) {
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{w_.CB_Com, w_.CB_Upg, w_.P_Open, w_.P_Start, w_.P_VerInfo}) {
-    control->setEnabled(enabled);
-  }
-}
-
-void TFormMain::AddLogLine(std::string_view line) {
-  w_.LB_Info->addItem(ToQString(line));
-  w_.LB_Info->scrollToBottom();
-  // The log is kept hidden; once it holds something, Info can show it.
-  w_.P_Info->setVisible(true);
-}
-
-void TFormMain::ResetProgress() {
-  w_.ProgressBarMain->setValue(0);
-}
-
-void TFormMain::StepProgress(int max, int step) {
-  QProgressBar& bar = *w_.ProgressBarMain;
-  bar.setRange(0, std::max(max, 1));
-  int position = bar.value() + step;
-  // Past the maximum the bar starts over, so each phase sweeps it again.
-  if (position > bar.maximum()) position = bar.minimum() + (position - bar.maximum());
-  bar.setValue(std::min(position, bar.maximum()));
-}
-
-void TFormMain::Pump() {
-  QCoreApplication::processEvents();
-}
-
 // ---- the identity panel ----
 
 void TFormMain::ShowHeader(const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared) {
@@ -153,6 +117,9 @@ void TFormMain::ShowHeader(const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared
   };
   for (std::size_t i = 0; i < texts.size(); ++i) {
     w_.identity[i]->setText(texts[i]);  // also ends "changed by typing"
+    // A long value shows its start; the tooltip has all of it.
+    w_.identity[i]->setCursorPosition(0);
+    w_.identity[i]->setToolTip(texts[i]);
     if (cleared) PaintIdentityField(*w_.identity[i], false);
   }
   if (!cleared) PaintIdentityField(*w_.identity[kIdent], true);
@@ -188,18 +155,46 @@ void TFormMain::SB_InfoClick() {
   logVisible_ = !logVisible_;
   w_.LB_Info->setVisible(logVisible_);
   ApplyFormHeight(*this, w_, logVisible_ ? kHeightWithLog : kHeightStartup);
+  // The latest lines, the reason of a failure last, are what is looked for.
+  if (logVisible_) w_.LB_Info->scrollToBottom();
 }
 
 void TFormMain::SB_Close1Click() {
-  services_.port.CloseComPort();
+  if (!sequenceWriting_) {
+    QuitNow();
+    return;
+  }
+  // A box is being written: ask first. The question waits without a loop of
+  // its own, so the transfer goes on until the answer is Yes.
+  if (quitAsked_) return;
+  quitAsked_ = true;
+  services_.messages.AskYesNo(this, QString::fromLatin1(kApplicationTitle),
+                              QString::fromLatin1(kQuitQuestion), [this](bool yes) {
+                                quitAsked_ = false;
+                                if (yes) QuitNow();
+                              });
+}
+
+void TFormMain::QuitNow() {
+  StopRunByUser();
   hide();
   emit exitRequested();
 }
 
+void TFormMain::StopRunByUser() {
+  stoppedByUser_ = true;
+  services_.port.CloseComPort();
+}
+
 void TFormMain::NShowFormClick() {
   errors_.Guard([&] {
-    TFormAbout about(this);
-    about.exec();
+    if (about_ == nullptr) {
+      about_ = new TFormAbout(this);
+      connect(about_, &QDialog::finished, about_, &QObject::deleteLater);
+    }
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
   });
 }
 
@@ -220,9 +215,25 @@ void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   // The caption has no close button; a close from the desktop ends the
-  // program as Close does.
+  // program as Close does, asking first while a box is being written.
+  if (!isVisible()) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  SB_Close1Click();
+}
+
+void TFormMain::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  // Enter presses the focused button; elsewhere it presses Start.
+  auto* button = qobject_cast<QPushButton*>(focusWidget());
+  if (button == nullptr || !button->isVisible()) button = w_.SB_Sta;
   event->accept();
-  if (isVisible()) SB_Close1Click();
+  if (button->isEnabled()) button->click();
 }
 
 bool TFormMain::StopWithText(const char* text) {

@@ -3,6 +3,7 @@
 // download or upload, next box) and is the observer the sequences report to.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "app/error_handler.h"
 #include "app/main_widgets.h"
+#include "app/run_figures.h"
 #include "app/run_state.h"
 #include "app/ui_services.h"
 #include "dld/download_header.h"
@@ -21,6 +23,8 @@
 #include "runlog/run_log_file.h"
 
 namespace tuneflash::app {
+
+class TFormAbout;
 
 // What the window is given: the desktop's services, the port and the per-user
 // directory of the work files.
@@ -48,6 +52,15 @@ class TFormMain : public QWidget, public RunObserver {
   void ResetProgress() override;
   void StepProgress(int max, int step) override;
   void Pump() override;
+  void AddTransferredBytes(std::size_t count) override;
+  // The link's reason for a failed pass, handed to ReportRunFailure.
+  void ReportFailure(const LinkFailure& failure) override;
+
+  // Why the last run failed, once per failed run: the reason becomes the last
+  // line of the log, the status line's tooltip holds it, the failed box is
+  // counted and Info appears. `portLost` when the port went away under the run.
+  // Ignored once the person has stopped the run.
+  void ReportRunFailure(const QString& reason, bool portLost);
 
   // The SatcoDX download that Start runs in mode 1. Until one is set, a
   // SatcoDX run fails.
@@ -65,6 +78,9 @@ class TFormMain : public QWidget, public RunObserver {
   const RunState& runState() const { return run_; }
   const DownloadHeaderState& header() const { return header_; }
   bool runActive() const { return runActive_; }
+  // A download or upload sequence is writing (the box has said hello).
+  bool sequenceWriting() const { return sequenceWriting_; }
+  const BoxTally& tally() const { return tally_; }
   ErrorHandler& errors() { return errors_; }
 
  public slots:
@@ -87,6 +103,7 @@ class TFormMain : public QWidget, public RunObserver {
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void FormCreate();
@@ -94,7 +111,21 @@ class TFormMain : public QWidget, public RunObserver {
   void ShowHeader(const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared);
   void SetIdentEditable(bool editable);
   void RefreshPortTooltips();
-  bool OpenChosenPort();
+  // Opens the port of the chosen entry; `fromStart` says in an error box when
+  // the entry has no device behind it.
+  bool OpenChosenPort(bool fromStart = false);
+  // Opens a download file after checking every record of it.
+  void OpenDownloadFile(const QString& chosen);
+  QString DialogFolder() const;
+  void RememberFolder(const QString& chosen);
+  // Closes the port and ends the program.
+  void QuitNow();
+  // Closes the port to stop a running or waiting run on a person's request.
+  void StopRunByUser();
+  // One time-stamped line in the log.
+  void AddStampedLine(const QString& line);
+  void RefreshStatusTooltip();
+  void RefreshProgressTooltip();
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
   LinkStatus RunSequence(RunMode mode);
@@ -125,6 +156,15 @@ class TFormMain : public QWidget, public RunObserver {
   // to end that run; this is done once it has ended.
   bool reopenAfterRun_ = false;
   std::optional<RunMode> restartMode_;
+  bool sequenceWriting_ = false;
+  // Set when a person's action (Reset, Close, a port choice, Start again)
+  // closed the port under the run; cleared at each Start.
+  bool stoppedByUser_ = false;
+  bool quitAsked_ = false;
+  QString lastFailure_;
+  BoxTally tally_;
+  PhaseEstimate estimate_;
+  QPointer<TFormAbout> about_;
 };
 
 }  // namespace tuneflash::app

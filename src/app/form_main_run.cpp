@@ -14,6 +14,7 @@
 #include "app/port_combo_box.h"
 #include "app/port_lamp.h"
 #include "dld/file_io.h"
+#include "dld/record_reader.h"
 #include "link/download.h"
 #include "link/start_loop.h"
 #include "link/upgrade_status.h"
@@ -31,19 +32,19 @@ const char* const kNoSatcoDxFile = "Can not open satcodx file!";
 const char* const kFileMissing = "Find an error, when opening this file, maybe it inexistent!";
 const char* const kCoverQuestion = "Data file already exists, are you sure to cover it?";
 
-FileDialogRequest DownloadFileRequest(const QString& remembered) {
+FileDialogRequest DownloadFileRequest(const QString& remembered, const QString& folder) {
   return {QStringLiteral("Open Download File"), QStringLiteral("Settings Files(*.dld)"),
-          QStringLiteral("dld"), remembered};
+          QStringLiteral("dld"), remembered, folder};
 }
 
-FileDialogRequest UploadFileRequest(const QString& remembered) {
+FileDialogRequest UploadFileRequest(const QString& remembered, const QString& folder) {
   return {QStringLiteral("Save Upload File"), QStringLiteral("Settings Files(*.dld);;All File(*.*)"),
-          QStringLiteral("dld"), remembered};
+          QStringLiteral("dld"), remembered, folder};
 }
 
-FileDialogRequest SatcoDxFileRequest(const QString& remembered) {
+FileDialogRequest SatcoDxFileRequest(const QString& remembered, const QString& folder) {
   return {QStringLiteral("Open Download File"), QStringLiteral("Settings Files(*.sdx)"),
-          QStringLiteral("sdx"), remembered};
+          QStringLiteral("sdx"), remembered, folder};
 }
 
 // How a box ended, for its line in the log: "Box 3: Update Success! in 1:47".
@@ -88,7 +89,7 @@ void TFormMain::RefreshPortTooltips() {
   w_.CB_Com->setToolTip(w_.CB_Com->itemData(w_.CB_Com->currentIndex(), Qt::ToolTipRole).toString());
 }
 
-bool TFormMain::OpenChosenPort() {
+bool TFormMain::OpenChosenPort(bool fromStart) {
   RefreshPortTooltips();
   const std::vector<PortEntry> entries = MakePortEntries(services_.ports.Devices());
   const auto index = static_cast<std::size_t>(std::max(0, w_.CB_Com->currentIndex()));
@@ -97,6 +98,12 @@ bool TFormMain::OpenChosenPort() {
   if (device.empty()) {
     services_.port.CloseComPort();
     w_.Shape_ComState->setToolTip(w_.CB_Com->currentText() + QStringLiteral(": no device"));
+    if (fromStart) {
+      services_.messages.ShowError(
+          this, QString::fromLatin1(kApplicationTitle),
+          QStringLiteral("%1 has no serial device behind it. Connect the adapter or choose another entry.")
+              .arg(w_.CB_Com->currentText()));
+    }
   } else {
     services_.port.SetPortLabel(w_.CB_Com->currentText().toStdString());
     const LinkStatus open = services_.port.OpenComPort(device);
@@ -112,7 +119,7 @@ void TFormMain::CB_ComSelect(int) {
   if (runActive_) {
     // Choosing a port stops the run; the chosen port opens once it has ended.
     reopenAfterRun_ = true;
-    services_.port.CloseComPort();
+    StopRunByUser();
     return;
   }
   OpenChosenPort();
@@ -140,21 +147,23 @@ void TFormMain::OpenForMode(RunMode mode) {
   switch (mode) {
     case RunMode::Download:
     case RunMode::Verify:
-      if (auto chosen = services_.dialogs.AskOpenFile(this, DownloadFileRequest(run_.openDialogFileName))) {
-        run_.openDialogFileName = *chosen;
-        run_.currentFileName = ToPath(*chosen);
-        w_.E_FileName->setText(*chosen);
-        header_.LoadDownloadHeader(run_.currentFileName);
+      if (auto chosen = services_.dialogs.AskOpenFile(
+              this, DownloadFileRequest(run_.openDialogFileName, run_.lastFolder))) {
+        OpenDownloadFile(*chosen);
       }
       break;
     case RunMode::Upload:
-      if (auto chosen = services_.dialogs.AskSaveFile(this, UploadFileRequest(run_.saveDialogFileName))) {
+      if (auto chosen = services_.dialogs.AskSaveFile(
+              this, UploadFileRequest(run_.saveDialogFileName, run_.lastFolder))) {
+        RememberFolder(*chosen);
         run_.saveDialogFileName = *chosen;
         w_.E_FileName->setText(*chosen);
       }
       break;
     case RunMode::SatcoDx:
-      if (auto chosen = services_.dialogs.AskOpenFile(this, SatcoDxFileRequest(run_.openDialogFileName))) {
+      if (auto chosen = services_.dialogs.AskOpenFile(
+              this, SatcoDxFileRequest(run_.openDialogFileName, run_.lastFolder))) {
+        RememberFolder(*chosen);
         run_.openDialogFileName = *chosen;
         w_.E_FileName->setText(*chosen);
       }
@@ -162,10 +171,33 @@ void TFormMain::OpenForMode(RunMode mode) {
   }
 }
 
+void TFormMain::OpenDownloadFile(const QString& chosen) {
+  RememberFolder(chosen);
+  const std::filesystem::path path = ToPath(chosen);
+  // Checked as a whole before anything of it is shown: a file that fails
+  // leaves the file field and the identity empty.
+  const VerifyReport report = VerifyDownloadFile(ReadWholeFile(path));
+  if (!report.ok()) {
+    services_.messages.ShowError(
+        this, QString::fromLatin1(kApplicationTitle),
+        QStringLiteral("%1\nis not a sound download file: %2")
+            .arg(chosen, QString::fromStdString(DescribeVerifyFailure(*report.failure))));
+    return;
+  }
+  run_.openDialogFileName = chosen;
+  run_.currentFileName = path;
+  w_.E_FileName->setText(chosen);
+  header_.LoadDownloadHeader(path);
+}
+
+void TFormMain::RememberFolder(const QString& chosen) {
+  run_.lastFolder = QFileInfo(chosen).absolutePath();
+}
+
 void TFormMain::SB_ResetClick() {
   ResetProgress();
   header_.ClearDownloadHeader();
-  services_.port.CloseComPort();
+  StopRunByUser();
   w_.Shape_ComState->SetOpen(false);
   reopenAfterRun_ = false;
   restartMode_.reset();
@@ -225,12 +257,7 @@ bool TFormMain::LoadVerifyFile() {
   try {
     VerifyReport report = VerifyDownloadFile(ReadWholeFile(run_.currentFileName), true);
     if (!report.ok()) {
-      const auto& f = *report.failure;
-      const std::string where =
-          std::string(RecordKindName(f.kind)) +
-          (f.partitionIndex >= 0 ? " of partition " + std::to_string(f.partitionIndex) : "") + " at offset " +
-          std::to_string(f.offset) + ": " + f.reason;
-      AddLogLine("'" + run_.currentFileName.string() + "': " + where);
+      AddLogLine("'" + run_.currentFileName.string() + "': " + DescribeVerifyFailure(*report.failure));
       return StopWithText(kNoDownloadFile);
     }
     run_.verifyFile = std::move(report);
@@ -303,18 +330,20 @@ void TFormMain::StartRun(RunMode mode) {
     // Start while a run waits for its box starts over: the port is closed to
     // end the waiting run, and this Start runs once it has ended.
     restartMode_ = mode;
-    services_.port.CloseComPort();
+    StopRunByUser();
     return;
   }
+  stoppedByUser_ = false;
   errors_.Guard(
       [&] {
         FlagScope active(runActive_);
-        if (!OpenChosenPort()) return;
+        if (!OpenChosenPort(true)) return;
         if (!PrepareRun(mode)) return;
         // Whatever ends the run, the controls are usable afterwards.
         struct Restore {
           TFormMain& form;
           ~Restore() {
+            form.sequenceWriting_ = false;
             form.SetRunControlsEnabled(true);
             form.SetIdentEditable(true);
           }
@@ -322,7 +351,12 @@ void TFormMain::StartRun(RunMode mode) {
         StartLoopOptions options;
         options.nextBoxAfterSuccess = mode == RunMode::Download || mode == RunMode::Verify;
         options.pauseAfterSuccess = [this] { std::this_thread::sleep_for(services_.pauseAfterSuccess); };
-        options.sequenceRunning = [this](bool running) { SetIdentEditable(!running); };
+        options.sequenceRunning = [this](bool running) {
+          sequenceWriting_ = running;
+          SetIdentEditable(!running);
+          // Enter then stops the run rather than starting one.
+          if (running) w_.SB_Reset->setFocus();
+        };
         options.timing = services_.timing;
         BoxLog boxes(RunLog(), RecordCommandName(mode), w_.CB_Com->currentText().toStdString(), port_);
         const BoxJob job{[this, mode] { return RunSequence(mode); },
@@ -339,6 +373,7 @@ void TFormMain::StartRun(RunMode mode) {
         run_.repeatRun = result.lastSucceeded;
       },
       this);
+  if (w_.SB_Reset->hasFocus()) w_.SB_Sta->setFocus();
   w_.Shape_ComState->SetOpen(services_.port.PortOpen());
   if (reopenAfterRun_) {
     reopenAfterRun_ = false;

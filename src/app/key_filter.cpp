@@ -35,6 +35,8 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
       for (const QChar c : key->text()) {
         if (!allowed_(c)) return true;  // discarded
       }
+      auto* edit = qobject_cast<QLineEdit*>(watched);
+      if (replacesText_ && edit != nullptr && !edit->isReadOnly()) edit->selectAll();
     }
   } else if (event->type() == QEvent::KeyRelease && keyUp_ &&
              !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {

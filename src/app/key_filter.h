@@ -22,6 +22,8 @@ class KeyFilter : public QObject {
 
   // Called after each key release in the field.
   void SetKeyUpHandler(std::function<void()> handler) { keyUp_ = std::move(handler); }
+  // An allowed character replaces the field's whole text (a one-character field).
+  void SetReplacesText(bool replaces) { replacesText_ = replaces; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -29,6 +31,7 @@ class KeyFilter : public QObject {
  private:
   Allowed allowed_;
   std::function<void()> keyUp_;
+  bool replacesText_ = false;
 };
 
 // '0' or '1' (the "Ident for nocheck" field).

@@ -1,6 +1,7 @@
 // tuneflash: the desktop window. One instance per user and desktop; a second
 // start brings the running window to the front and ends.
 #include <filesystem>
+#include <memory>
 
 #include "app/error_handler.h"
 #include "app/form_main.h"
@@ -23,8 +24,16 @@ int main(int argc, char** argv) {
   SingleInstance instance(CurrentInstanceKey());
   if (!instance.Claim()) return 0;
 
-  std::filesystem::path workDirectory = std::filesystem::temp_directory_path();
-  errors.Guard([&] { workDirectory = DefaultWorkDirectory(); });
+  // This instance's own work directory, removed when the window closes.
+  std::unique_ptr<PrivateWorkDirectory> instanceDirectory;
+  errors.Guard([&] { instanceDirectory = std::make_unique<PrivateWorkDirectory>(DefaultWorkDirectory()); });
+  if (!instanceDirectory) {
+    errors.Guard([&] {
+      instanceDirectory = std::make_unique<PrivateWorkDirectory>(std::filesystem::temp_directory_path());
+    });
+  }
+  const std::filesystem::path workDirectory =
+      instanceDirectory ? instanceDirectory->path() : std::filesystem::temp_directory_path();
 
   QtFileDialogs dialogs;
   SystemPortList ports;

@@ -107,6 +107,7 @@ void BuildMainPanel(MainWidgets& w) {
   w.P_Start = MakePanel(p, "P_Start", false);
   w.P_Start->setGeometry(kMargin - 1, 105, labelWidth - 4, kButtonHeight);
   w.SB_Sta = MakePanelButton(w.P_Start, "SB_Sta", "Start", QStyle::SP_MediaPlay);
+  w.SB_Sta->setDefault(true);  // Enter presses Start unless a button has the focus
   w.E_Start = MakeReadOnlyField(p, "E_Start");
   w.E_Start->setGeometry(fieldX, 106, fieldWidth, kRowHeight);
 

@@ -2,6 +2,7 @@
 #include "app/qt_ui_services.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include "link/box_registry.h"
@@ -18,7 +19,14 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.setNameFilter(request.filter);
   dialog.setDefaultSuffix(request.defaultSuffix);
-  if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
+  if (!request.directory.isEmpty()) dialog.setDirectory(request.directory);
+  if (!request.initialName.isEmpty()) {
+    // A name from another folder would move the dialog there; only its file
+    // name is offered then.
+    const QFileInfo remembered(request.initialName);
+    const bool sameFolder = request.directory.isEmpty() || remembered.absolutePath() == request.directory;
+    dialog.selectFile(sameFolder ? request.initialName : remembered.fileName());
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
 }
@@ -40,6 +48,16 @@ void QtMessageBoxes::ShowError(QWidget* parent, const QString& title, const QStr
 bool QtMessageBoxes::ConfirmYesCancel(QWidget* parent, const QString& title, const QString& text) {
   return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::Cancel,
                                QMessageBox::Cancel) == QMessageBox::Yes;
+}
+
+void QtMessageBoxes::AskYesNo(QWidget* parent, const QString& title, const QString& text,
+                              std::function<void(bool yes)> answer) {
+  auto* box = new QMessageBox(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box->setDefaultButton(QMessageBox::No);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(box, &QMessageBox::finished, box,
+                   [answer = std::move(answer)](int result) { answer(result == QMessageBox::Yes); });
+  box->open();  // window-modal, without a loop of its own
 }
 
 std::vector<PortDevice> SystemPortList::Devices() {

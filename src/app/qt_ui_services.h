@@ -16,6 +16,8 @@ class QtMessageBoxes final : public MessageBoxes {
  public:
   void ShowError(QWidget* parent, const QString& title, const QString& text) override;
   bool ConfirmYesCancel(QWidget* parent, const QString& title, const QString& text) override;
+  void AskYesNo(QWidget* parent, const QString& title, const QString& text,
+                std::function<void(bool yes)> answer) override;
 };
 
 // The machine's serial ports, then the boxes tuneflash-boxsim announces.

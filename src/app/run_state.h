@@ -45,6 +45,8 @@ struct RunState {
   // The names the Open and Save dialogs hold since they were last chosen.
   QString openDialogFileName;
   QString saveDialogFileName;
+  // The folder of the file last chosen in any of the dialogs; they start there.
+  QString lastFolder;
   // Verify: the file chosen with Open, read and checked with its images.
   std::optional<VerifyReport> verifyFile;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct FileDialogRequest {
   QString filter;         // Qt form: "Name(*.ext);;Other(*.*)"
   QString defaultSuffix;  // without the dot
   QString initialName;    // the file name the dialog remembers
+  QString directory;      // where the dialog starts: the folder of the last file chosen
 };
 
 class FileDialogs {
@@ -34,6 +36,11 @@ class MessageBoxes {
   virtual void ShowError(QWidget* parent, const QString& title, const QString& text) = 0;
   // A confirmation with the buttons Yes and Cancel; true for Yes.
   virtual bool ConfirmYesCancel(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A question with the buttons Yes and No, No the default. It does not wait
+  // in a loop of its own (a running transfer keeps polling meanwhile);
+  // `answer` is called with true for Yes once the person has answered.
+  virtual void AskYesNo(QWidget* parent, const QString& title, const QString& text,
+                        std::function<void(bool yes)> answer) = 0;
 };
 
 class PortList {

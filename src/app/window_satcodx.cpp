@@ -1,7 +1,7 @@
 // The window's SatcoDX download.
 #include "app/window_satcodx.h"
 
-#include "satcodx/satcodx_download.h"
+#include "jobs/satcodx_download.h"
 
 namespace tuneflash::app {
 

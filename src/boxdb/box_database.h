@@ -18,8 +18,9 @@ namespace tuneflash {
 using Slot = std::int16_t;
 inline constexpr Slot kNoSlot = -1;
 
-// Which counter updates the add and delete operations make: in Adding they add
-// one, in Deleting they subtract one, when Idle they change nothing.
+// Which counter updates an operation makes: in Adding they add one, in
+// Deleting they subtract one, when Idle they change nothing. Passed to each
+// operation that counts; the database holds no mode of its own.
 enum class EditMode : std::uint8_t { Idle = 0, Adding = 1, Deleting = 3 };
 
 inline constexpr std::size_t kSectorHeaderSize = 80;
@@ -52,31 +53,20 @@ struct BoxDatabase {
 
   // The system sector's areas that the tool keeps: its header area, the
   // second header area with its check value, and the system block.
+  // systemBlockValid says whether the block came from a copy whose check
+  // values were right; only then may the tool change it or write a new sector.
   std::array<std::uint8_t, kSectorHeaderSize> sectorHeader{};
   std::array<std::uint8_t, kSecondHeaderSize> secondHeader{};
   SYSTEM_DATA_BASE_T systemBlock;
   SYSTEM_DATA_BASE_SHOW_T systemBlockShow;
+  bool systemBlockValid = false;
   // Set when deleting a program cleared a program reference of the system
   // block; the conversion back to a download file then writes a new sector.
   bool systemBlockChanged = false;
 
-  EditMode editMode = EditMode::Idle;
-
   // Deletion marks of the bulk deletions (1 = marked).
   std::vector<std::uint8_t> programMarks;
   std::vector<std::uint8_t> tpMarks;
-};
-
-// Sets db.editMode for the lifetime of the object and puts Idle back after.
-class ScopedEditMode {
- public:
-  ScopedEditMode(BoxDatabase& db, EditMode mode) : db_(db) { db_.editMode = mode; }
-  ~ScopedEditMode() { db_.editMode = EditMode::Idle; }
-  ScopedEditMode(const ScopedEditMode&) = delete;
-  ScopedEditMode& operator=(const ScopedEditMode&) = delete;
-
- private:
-  BoxDatabase& db_;
 };
 
 }  // namespace tuneflash

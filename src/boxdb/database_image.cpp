@@ -34,7 +34,6 @@ Bytes EncodeDatabaseImage(const BoxDatabase& db) {
 
 void ResetDatabase(BoxDatabase& db) {
   db.systemBlockChanged = false;
-  db.editMode = EditMode::Idle;
   ResetProgramPart(db);
   ResetAllTps(db);
   ResetAllTerTps(db);

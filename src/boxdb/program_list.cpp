@@ -6,6 +6,7 @@
 #include "boxdb/programs.h"
 #include "boxdb/show_text.h"
 #include "boxdb/system_sector.h"
+#include "dld/int_text.h"
 #include "dld/radix.h"
 
 namespace tuneflash {
@@ -19,10 +20,8 @@ std::size_t At(Slot slot) {
 }
 
 using Show = PROGRAM_INFO_SHOW_T;
+namespace f = program_bits;
 
-Show* ShowOf(BoxDatabase& db, Slot slot) {
-  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
-}
 const Show* ShowOf(const BoxDatabase& db, Slot slot) {
   return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
 }
@@ -33,9 +32,35 @@ int GetField(const BoxDatabase& db, Slot slot, T Show::*field, int absent) {
   const auto* p = ShowOf(db, slot);
   return p != nullptr ? static_cast<int>(p->*field) : absent;
 }
-template <typename T>
-void SetField(BoxDatabase& db, Slot slot, T Show::*field, T value) {
-  if (auto* p = ShowOf(db, slot)) p->*field = value;
+
+// Both forms of `slot` from the box form `program`.
+void StoreProgram(BoxDatabase& db, Slot slot, const PROGRAM_INFO_T& program) {
+  db.programs[At(slot)] = program;
+  db.programsShow[At(slot)] = DecodeProgram(program);
+}
+
+// Changes the box form of `slot` by `edit` and decodes the show form from it.
+// False, and nothing changed, for a slot outside the table or when `edit`
+// refuses (a value that does not fit its field).
+template <typename Edit>
+bool EditProgram(BoxDatabase& db, Slot slot, Edit edit) {
+  if (!IsProgramSlot(slot)) return false;
+  PROGRAM_INFO_T program = db.programs[At(slot)];
+  if (!edit(MutableByteSpan(program.bytes))) return false;
+  StoreProgram(db, slot, program);
+  return true;
+}
+
+// The box reads service type 3 ("other") under its limit 2 as 1; the show
+// form keeps the type as given, since the counters of the header follow it.
+void KeepServiceType(BoxDatabase& db, Slot slot, std::uint8_t type) {
+  db.programsShow[At(slot)].service_type = type;
+}
+
+bool SetProgramField(BoxDatabase& db, Slot slot, std::size_t field, std::int64_t value) {
+  return EditProgram(db, slot, [field, value](MutableByteSpan bytes) {
+    return EncodeBitField(bytes, kProgramFields[field], value);
+  });
 }
 
 // The links of a slot in both forms.
@@ -114,10 +139,10 @@ void SetProgramEnds(BoxDatabase& db, Slot first, Slot last) {
   db.programHeader.last_program = last;
 }
 
-void CountProgramChange(BoxDatabase& db, std::uint8_t type) {
+void CountProgramChange(BoxDatabase& db, std::uint8_t type, EditMode mode) {
   int step = 0;
-  if (db.editMode == EditMode::Adding) step = 1;
-  if (db.editMode == EditMode::Deleting) step = -1;
+  if (mode == EditMode::Adding) step = 1;
+  if (mode == EditMode::Deleting) step = -1;
   if (step == 0) return;
   auto bump = [step](std::int16_t& counter) { counter = static_cast<std::int16_t>(counter + step); };
   auto& h = db.programHeader;
@@ -136,111 +161,99 @@ int CountProgramsOnTp(const BoxDatabase& db, int tp) {
 bool IsProgramUsed(const BoxDatabase& db, Slot slot) {
   return GetField(db, slot, &Show::used, 0) == 1;
 }
-void SetProgramUsed(BoxDatabase& db, Slot slot) {
-  SetField(db, slot, &Show::used, std::uint8_t{1});
+bool SetProgramUsed(BoxDatabase& db, Slot slot) {
+  return SetProgramField(db, slot, f::kUsed, 1);
 }
 int ProgramTpIndex(const BoxDatabase& db, Slot slot) {
   return GetField(db, slot, &Show::tp_index, -1);
 }
-void SetProgramTpIndex(BoxDatabase& db, Slot slot, std::int16_t tp) {
-  SetField(db, slot, &Show::tp_index, tp);
+bool SetProgramTpIndex(BoxDatabase& db, Slot slot, std::int16_t tp) {
+  return SetProgramField(db, slot, f::kTpIndex, tp);
 }
 int ProgramServiceType(const BoxDatabase& db, Slot slot) {
   return GetField(db, slot, &Show::service_type, 0);
 }
-void SetProgramServiceType(BoxDatabase& db, Slot slot, std::uint8_t type) {
-  SetField(db, slot, &Show::service_type, type);
+bool SetProgramServiceType(BoxDatabase& db, Slot slot, std::uint8_t type) {
+  if (!SetProgramField(db, slot, f::kServiceType, type)) return false;
+  KeepServiceType(db, slot, type);
+  return true;
 }
 int ProgramTpSource(const BoxDatabase& db, Slot slot) {
   return GetField(db, slot, &Show::tp_source, 0);
 }
-void SetProgramTpSource(BoxDatabase& db, Slot slot, std::uint8_t source) {
-  SetField(db, slot, &Show::tp_source, source);
+bool SetProgramTpSource(BoxDatabase& db, Slot slot, std::uint8_t source) {
+  return SetProgramField(db, slot, f::kTpSource, source);
 }
 int ProgramCaCount(const BoxDatabase& db, Slot slot) {
   return GetField(db, slot, &Show::ca_count, 0);
 }
-void SetProgramCaIds(BoxDatabase& db, Slot slot, std::span<const std::uint16_t> ids) {
-  auto* p = ShowOf(db, slot);
-  if (p == nullptr || ids.size() > kProgramCaIdCount) return;
-  p->ca_count = static_cast<std::uint8_t>(ids.size());
-  std::copy(ids.begin(), ids.end(), p->ca_ids.begin());
+bool SetProgramCaIds(BoxDatabase& db, Slot slot, std::span<const std::uint16_t> ids) {
+  if (ids.size() > kProgramCaIdCount) return false;
+  return EditProgram(db, slot, [ids](MutableByteSpan bytes) {
+    for (std::size_t k = 0; k < ids.size(); ++k) PutLe16(bytes, kProgramCaIdsOffset + 2 * k, ids[k]);
+    return EncodeBitField(bytes, kProgramFields[f::kCaCount], static_cast<std::int64_t>(ids.size()));
+  });
 }
 int ProgramCaId(const BoxDatabase& db, Slot slot, int k) {
   const auto* p = ShowOf(db, slot);
   if (p == nullptr || k < 0 || static_cast<std::size_t>(k) >= kProgramCaIdCount) return 0;
   return p->ca_ids[static_cast<std::size_t>(k)];
 }
-void SetProgramCaId(BoxDatabase& db, Slot slot, int k, std::uint16_t id) {
-  auto* p = ShowOf(db, slot);
-  if (p != nullptr && k >= 0 && static_cast<std::size_t>(k) < kProgramCaIdCount) {
-    p->ca_ids[static_cast<std::size_t>(k)] = id;
-  }
+bool SetProgramCaId(BoxDatabase& db, Slot slot, int k, std::uint16_t id) {
+  if (k < 0 || static_cast<std::size_t>(k) >= kProgramCaIdCount) return false;
+  return EditProgram(db, slot, [k, id](MutableByteSpan bytes) {
+    PutLe16(bytes, kProgramCaIdsOffset + 2 * static_cast<std::size_t>(k), id);
+    return true;
+  });
 }
 int ProgramProviderIndex(const BoxDatabase& db, Slot slot) {
   return GetField(db, slot, &Show::provider_index, 0);
 }
-void SetProgramProviderIndex(BoxDatabase& db, Slot slot, std::int16_t index) {
-  SetField(db, slot, &Show::provider_index, index);
+bool SetProgramProviderIndex(BoxDatabase& db, Slot slot, std::int16_t index) {
+  return SetProgramField(db, slot, f::kProviderIndex, index);
 }
-void SetProgramSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat) {
-  SetField(db, slot, &Show::sat_index, sat);
+bool SetProgramSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat) {
+  return SetProgramField(db, slot, f::kSatIndex, sat);
 }
-void SetProgramScrambled(BoxDatabase& db, Slot slot, std::uint8_t scrambled) {
-  SetField(db, slot, &Show::scrambled, scrambled);
+bool SetProgramScrambled(BoxDatabase& db, Slot slot, std::uint8_t scrambled) {
+  return SetProgramField(db, slot, f::kScrambled, scrambled);
 }
-void SetProgramFlag2(BoxDatabase& db, Slot slot, std::uint8_t flag) {
-  SetField(db, slot, &Show::prog_flag_2, flag);
+bool SetProgramFlag2(BoxDatabase& db, Slot slot, std::uint8_t flag) {
+  return SetProgramField(db, slot, f::kFlag2, flag);
 }
-void SetProgramFlag3(BoxDatabase& db, Slot slot, std::uint8_t flag) {
-  SetField(db, slot, &Show::prog_flag_3, flag);
+bool SetProgramFlag3(BoxDatabase& db, Slot slot, std::uint8_t flag) {
+  return SetProgramField(db, slot, f::kFlag3, flag);
 }
-void SetProgramParam2(BoxDatabase& db, Slot slot, std::uint8_t value) {
-  SetField(db, slot, &Show::prog_param_2, value);
+bool SetProgramParam2(BoxDatabase& db, Slot slot, std::uint8_t value) {
+  return SetProgramField(db, slot, f::kParam2, value);
 }
-void SetProgramPid2Type(BoxDatabase& db, Slot slot, std::uint8_t type) {
-  SetField(db, slot, &Show::pid_2_type, type);
+bool SetProgramPid2Type(BoxDatabase& db, Slot slot, std::uint8_t type) {
+  return SetProgramField(db, slot, f::kPid2Type, type);
 }
-void SetProgramName(BoxDatabase& db, Slot slot, std::string_view name) {
-  if (auto* p = ShowOf(db, slot)) p->name = name.substr(0, kProgramNameSize);
+bool SetProgramName(BoxDatabase& db, Slot slot, std::string_view name) {
+  return EditProgram(db, slot, [name](MutableByteSpan bytes) {
+    PutAreaText(bytes.subspan(kProgramNameOffset, kProgramNameSize), name.substr(0, kProgramNameSize));
+    return true;
+  });
 }
-void SetProgramPidText(BoxDatabase& db, Slot slot, int pid, std::string_view text) {
-  auto* p = ShowOf(db, slot);
-  if (p == nullptr) return;
-  std::string* const texts[] = {&p->pid_1_text, &p->pid_2_text, &p->pid_3_text, &p->pid_4_text};
-  if (pid >= 1 && pid <= 4) *texts[pid - 1] = TrimBlanks(text);
+bool SetProgramPidText(BoxDatabase& db, Slot slot, int pid, std::string_view text) {
+  static constexpr std::array kPidFields{f::kPid1, f::kPid2, f::kPid3, f::kPid4};
+  if (pid < 1 || pid > 4) return false;
+  const std::int64_t value = StrToInt(TrimBlanks(text));
+  if (value < 0) return false;  // -1 would pass as "all ones"
+  return SetProgramField(db, slot, kPidFields[static_cast<std::size_t>(pid - 1)], value);
 }
-void SetProgramServiceIdText(BoxDatabase& db, Slot slot, std::string_view text) {
-  auto* p = ShowOf(db, slot);
-  if (p == nullptr) return;
+bool SetProgramServiceIdText(BoxDatabase& db, Slot slot, std::string_view text) {
   const std::string_view digits = text.size() > 2 ? text.substr(2, 2) : std::string_view();
-  p->service_id = static_cast<std::int16_t>(RadixStrToInt(digits, 16, 255));
-  p->service_id_text = TrimBlanks(text);
+  return SetProgramField(db, slot, f::kServiceId, RadixStrToInt(digits, 16, 255));
 }
 
 bool FillProgramSlot(BoxDatabase& db, Slot slot, const PROGRAM_INFO_SHOW_T& r) {
   if (!IsProgramSlot(slot)) return false;
   const auto program = BuildProgramRecord(r);
   if (!program) return false;
-  SetProgramUsed(db, slot);
-  SetProgramServiceType(db, slot, r.service_type);
-  SetProgramTpSource(db, slot, r.tp_source);
-  SetProgramSatIndex(db, slot, r.sat_index);
-  SetProgramTpIndex(db, slot, r.tp_index);
-  SetProgramScrambled(db, slot, r.scrambled);
-  SetProgramCaIds(db, slot, std::span(r.ca_ids).first(r.ca_count));
-  SetProgramName(db, slot, r.name);
-  SetProgramFlag2(db, slot, r.prog_flag_2);
-  SetProgramFlag3(db, slot, r.prog_flag_3);
-  SetProgramParam2(db, slot, r.prog_param_2);
-  SetProgramPidText(db, slot, 4, r.pid_4_text);
-  SetProgramPidText(db, slot, 1, r.pid_1_text);
-  SetProgramPidText(db, slot, 2, r.pid_2_text);
-  SetProgramPid2Type(db, slot, r.pid_2_type);
-  SetProgramPidText(db, slot, 3, r.pid_3_text);
-  SetProgramServiceIdText(db, slot, r.service_id_text);
-  SetProgramProviderIndex(db, slot, r.provider_index);
-  db.programs[At(slot)] = *program;
+  StoreProgram(db, slot, *program);
+  KeepServiceType(db, slot, r.service_type);
   return true;
 }
 
@@ -267,24 +280,20 @@ Slot AddProgram(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& record) {
     SetNextProgram(db, h.last_program, slot);
     h.last_program = slot;
   }
-  CountProgramChange(db, record.service_type);
-  db.programsShow[At(slot)].prev_program = linked.prev_program;
-  db.programsShow[At(slot)].next_program = linked.next_program;
+  CountProgramChange(db, record.service_type, EditMode::Adding);
   FillProgramSlot(db, slot, linked);
   return slot;
 }
 
 void DeleteProgram(BoxDatabase& db, Slot slot) {
   if (!IsProgramUsed(db, slot)) return;
-  db.editMode = EditMode::Deleting;
   const PROGRAM_INFO_SHOW_T program = db.programsShow[At(slot)];
-  CountProgramChange(db, program.service_type);
+  CountProgramChange(db, program.service_type, EditMode::Deleting);
   Unlink(db, slot);
   for (int g = 0; g < static_cast<int>(kFavGroupCapacity); ++g) RemoveFromFavGroup(db, g, slot);
   CountOffGroups(db, program);
   ClearProgramRefs(db, slot);
   ResetProgramSlot(db, slot);
-  db.editMode = EditMode::Idle;
 }
 
 void DeleteProgramsOfTp(BoxDatabase& db, int tp) {

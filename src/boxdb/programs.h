@@ -29,44 +29,45 @@ Slot LastProgram(const BoxDatabase& db);
 bool IsFirstProgram(const BoxDatabase& db, Slot slot);
 bool IsLastProgram(const BoxDatabase& db, Slot slot);
 void SetProgramEnds(BoxDatabase& db, Slot first, Slot last);
-// In EditMode Adding: program_count + 1 and the count of `type` (0 TV,
-// 1 radio, 2 data) + 1; in Deleting the same with - 1; types above 2 change
-// only program_count.
-void CountProgramChange(BoxDatabase& db, std::uint8_t type);
+// In Adding: program_count + 1 and the count of `type` (0 TV, 1 radio,
+// 2 data) + 1; in Deleting the same with - 1; types above 2 change only
+// program_count; Idle changes nothing.
+void CountProgramChange(BoxDatabase& db, std::uint8_t type, EditMode mode);
 // Number of programs in use whose show-form tp_index is `tp`.
 int CountProgramsOnTp(const BoxDatabase& db, int tp);
 
-// Show-form fields of one slot. The setters change the show form only; the
-// box form of a slot is written by FillProgramSlot.
+// Fields of one slot. Each setter writes the box form and decodes the show
+// form from it, so the two never disagree; false, and nothing changed, for a
+// slot outside the table or a value that does not fit its field.
 bool IsProgramUsed(const BoxDatabase& db, Slot slot);  // false
-void SetProgramUsed(BoxDatabase& db, Slot slot);
+bool SetProgramUsed(BoxDatabase& db, Slot slot);
 int ProgramTpIndex(const BoxDatabase& db, Slot slot);  // -1
-void SetProgramTpIndex(BoxDatabase& db, Slot slot, std::int16_t tp);
+bool SetProgramTpIndex(BoxDatabase& db, Slot slot, std::int16_t tp);
 int ProgramServiceType(const BoxDatabase& db, Slot slot);  // 0
-void SetProgramServiceType(BoxDatabase& db, Slot slot, std::uint8_t type);
+bool SetProgramServiceType(BoxDatabase& db, Slot slot, std::uint8_t type);
 int ProgramTpSource(const BoxDatabase& db, Slot slot);  // 0
-void SetProgramTpSource(BoxDatabase& db, Slot slot, std::uint8_t source);
+bool SetProgramTpSource(BoxDatabase& db, Slot slot, std::uint8_t source);
 int ProgramCaCount(const BoxDatabase& db, Slot slot);  // 0
 // ca_count = ids.size() and the first ids.size() entries of ca_ids = ids;
-// ignored for more than four ids.
-void SetProgramCaIds(BoxDatabase& db, Slot slot, std::span<const std::uint16_t> ids);
+// refused for more than four ids.
+bool SetProgramCaIds(BoxDatabase& db, Slot slot, std::span<const std::uint16_t> ids);
 int ProgramCaId(const BoxDatabase& db, Slot slot, int k);  // 0
-void SetProgramCaId(BoxDatabase& db, Slot slot, int k, std::uint16_t id);
+bool SetProgramCaId(BoxDatabase& db, Slot slot, int k, std::uint16_t id);
 int ProgramProviderIndex(const BoxDatabase& db, Slot slot);  // 0
-void SetProgramProviderIndex(BoxDatabase& db, Slot slot, std::int16_t index);
-void SetProgramSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat);
-void SetProgramScrambled(BoxDatabase& db, Slot slot, std::uint8_t scrambled);
-void SetProgramFlag2(BoxDatabase& db, Slot slot, std::uint8_t flag);
-void SetProgramFlag3(BoxDatabase& db, Slot slot, std::uint8_t flag);
-void SetProgramParam2(BoxDatabase& db, Slot slot, std::uint8_t value);
-void SetProgramPid2Type(BoxDatabase& db, Slot slot, std::uint8_t type);
+bool SetProgramProviderIndex(BoxDatabase& db, Slot slot, std::int16_t index);
+bool SetProgramSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat);
+bool SetProgramScrambled(BoxDatabase& db, Slot slot, std::uint8_t scrambled);
+bool SetProgramFlag2(BoxDatabase& db, Slot slot, std::uint8_t flag);
+bool SetProgramFlag3(BoxDatabase& db, Slot slot, std::uint8_t flag);
+bool SetProgramParam2(BoxDatabase& db, Slot slot, std::uint8_t value);
+bool SetProgramPid2Type(BoxDatabase& db, Slot slot, std::uint8_t type);
 // The name as stored: at most the 16 bytes of the box form's name area.
-void SetProgramName(BoxDatabase& db, Slot slot, std::string_view name);
-// PID n (1 to 4) as text, leading and trailing blanks removed.
-void SetProgramPidText(BoxDatabase& db, Slot slot, int pid, std::string_view text);
-// service_id = characters 3 and 4 of `text` read as hexadecimal (limit 255);
-// service_id_text = `text` without leading and trailing blanks.
-void SetProgramServiceIdText(BoxDatabase& db, Slot slot, std::string_view text);
+bool SetProgramName(BoxDatabase& db, Slot slot, std::string_view name);
+// PID n (1 to 4) from its text, leading and trailing blanks removed, by the
+// standard conversion (ConversionError for a text that is not a number).
+bool SetProgramPidText(BoxDatabase& db, Slot slot, int pid, std::string_view text);
+// service_id = characters 3 and 4 of `text` read as hexadecimal (limit 255).
+bool SetProgramServiceIdText(BoxDatabase& db, Slot slot, std::string_view text);
 
 // The box form of a new program described by `record`: links, W1..W5 by the
 // encoding rule (language letters in the order the decoder reads them), CA
@@ -76,14 +77,13 @@ void SetProgramServiceIdText(BoxDatabase& db, Slot slot, std::string_view text);
 // above 4, a negative index other than -1, ...).
 std::optional<PROGRAM_INFO_T> BuildProgramRecord(const PROGRAM_INFO_SHOW_T& record);
 
-// Fills `slot` with the program `record` describes: the show form through the
-// setters (other fields keep their free values), the box form from
-// BuildProgramRecord. False, and nothing changed, when the record does not fit.
+// Fills `slot` with the program `record` describes: the box form from
+// BuildProgramRecord, the show form decoded from it. False, and nothing
+// changed, when the record does not fit.
 bool FillProgramSlot(BoxDatabase& db, Slot slot, const PROGRAM_INFO_SHOW_T& record);
 
-// Adds the program `record` describes at the end of the list (call in EditMode
-// Adding). Returns its slot, or -1 when refused: the table is full, its
-// transponder already carries 120 programs, it is a data service, or a value
+// Adds the program `record` describes at the end of the list and counts it. Returns its slot, or -1 when
+// refused: the table is full, its transponder already carries 120 programs, it is a data service, or a value
 // does not fit its field. A refused add changes nothing.
 Slot AddProgram(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& record);
 

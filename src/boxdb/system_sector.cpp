@@ -186,11 +186,13 @@ bool DecodeSystemSector(BoxDatabase& db, ByteSpan sectorBytes) {
     if (IsValidSystemBlock(block)) {
       std::copy(block.begin(), block.end(), db.systemBlock.bytes.begin());
       db.systemBlockShow = DecodeSystemBlock(db.systemBlock);
+      db.systemBlockValid = true;
       return true;
     }
   }
   const auto lowest = sector.subspan(kLowestSystemBlockSlot, kSystemBlockSize);
   std::copy(lowest.begin(), lowest.end(), db.systemBlock.bytes.begin());
+  db.systemBlockValid = false;
   return false;
 }
 
@@ -198,6 +200,10 @@ void EncodeSystemSector(BoxDatabase& db, MutableByteSpan image) {
   if (image.size() < kSystemSectorSize) {
     throw std::invalid_argument("data image of " + std::to_string(image.size()) +
                                 " bytes cannot hold a system sector");
+  }
+  if (!db.systemBlockValid) {
+    throw std::invalid_argument(
+        "no valid system block was read; a new system sector would carry a broken one");
   }
   auto& block = db.systemBlock.bytes;
   PutLe32(block, kBlockFirstCrcOffset, CalcCrc32(ByteSpan(block).first(kBlockFirstAreaSize)));
@@ -207,6 +213,9 @@ void EncodeSystemSector(BoxDatabase& db, MutableByteSpan image) {
 }
 
 void ClearProgramRefs(BoxDatabase& db, Slot program) {
+  // A block whose check values were wrong is not the box's; it is carried as
+  // it was, never mended into a new sector.
+  if (!db.systemBlockValid) return;
   MutableByteSpan block(db.systemBlock.bytes);
   auto& show = db.systemBlockShow.box_info;
   for (std::size_t r = 0; r < kProgramRefCount; ++r) {

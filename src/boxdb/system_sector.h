@@ -13,14 +13,16 @@ namespace tuneflash {
 // of the raw data partition image) and takes the valid system block copy at
 // the highest address into the box form, decoding it into the show form.
 // Without a valid copy the box form gets the lowest slot's bytes and the show
-// form stays as it was; the result then is false. Bytes beyond the end of a
+// form stays as it was; the result then is false. db.systemBlockValid holds
+// the result. Bytes beyond the end of a
 // shorter `sector` read as 0xFF.
 bool DecodeSystemSector(BoxDatabase& db, ByteSpan sector);
 
 // Writes the two header areas and the system block, as the lowest slot with a
 // fresh first check value, into `dataImage` (filled with 0xFF by the caller,
 // at least kSystemSectorSize bytes, else std::invalid_argument). The new check
-// value is also stored in the box form.
+// value is also stored in the box form. std::invalid_argument, and nothing
+// written, when no valid system block was decoded.
 void EncodeSystemSector(BoxDatabase& db, MutableByteSpan dataImage);
 
 // True when the 256 bytes of `block` have both check values right.
@@ -31,7 +33,9 @@ SYSTEM_DATA_BASE_SHOW_T DecodeSystemBlock(const SYSTEM_DATA_BASE_T& block);
 
 // Clears every program reference of the system block that names `program`:
 // indexes to -1, its bytes of the six groups to 0, its mode to 0, in both
-// forms; sets SystemBlockChanged when one was cleared.
+// forms; sets SystemBlockChanged when one was cleared. Does nothing when no
+// valid system block was decoded: the source's sector is then carried as it
+// was.
 void ClearProgramRefs(BoxDatabase& db, Slot program);
 
 inline bool SystemBlockChanged(const BoxDatabase& db) {

@@ -76,6 +76,27 @@ std::optional<SAT_TRANSPONDER_INFO_T> BuildSatTp(const SAT_TRANSPONDER_INFO_T& c
   return built;
 }
 
+// Both forms of `slot` from the box form `tp`.
+// A code without a text keeps the text the slot showed.
+void StoreTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_T& tp) {
+  auto& show = db.satTpsShow[At(slot)];
+  auto decoded = DecodeSatTp(tp);
+  if (decoded.polarisation_text.empty()) decoded.polarisation_text = show.polarisation_text;
+  if (decoded.fec_text.empty()) decoded.fec_text = show.fec_text;
+  db.satTps[At(slot)] = tp;
+  show = std::move(decoded);
+}
+
+// One field of `slot` in both forms; false, and nothing changed, for a slot
+// outside the table or a value that does not fit.
+bool SetTpField(BoxDatabase& db, Slot slot, std::size_t field, std::int64_t value) {
+  if (!IsTpSlot(slot)) return false;
+  SAT_TRANSPONDER_INFO_T tp = db.satTps[At(slot)];
+  if (value < 0 || !EncodeBitField(tp.bytes, kSatTpFields[field], value)) return false;
+  StoreTp(db, slot, tp);
+  return true;
+}
+
 void ReadSatTpHeader(SAT_TP_LIST_HEADER_T& header, ByteSpan image) {
   header.tp_count = static_cast<std::int16_t>(GetLe16(image, kSatTpHeaderOffset));
   header.reserved = GetLe16(image, kSatTpHeaderOffset + 2);
@@ -222,44 +243,38 @@ std::string GetTpSymbolRate(const BoxDatabase& db, Slot slot) {
   return IsTpSlot(slot) ? std::string(TrimBlanks(db.satTpsShow[At(slot)].symbol_rate_text)) : std::string();
 }
 
-void SetTpUsed(BoxDatabase& db, Slot slot) {
-  if (IsTpSlot(slot)) db.satTpsShow[At(slot)].used = 1;
+bool SetTpUsed(BoxDatabase& db, Slot slot) {
+  return SetTpField(db, slot, f::kUsed, 1);
 }
 
-void SetTpSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat) {
-  if (IsTpSlot(slot)) db.satTpsShow[At(slot)].sat_index = sat;
+bool SetTpSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat) {
+  return SetTpField(db, slot, f::kSatIndex, sat);
 }
 
-void SetTpFrequency(BoxDatabase& db, Slot slot, std::string_view text) {
-  if (IsTpSlot(slot)) db.satTpsShow[At(slot)].frequency_text = text;
+bool SetTpFrequency(BoxDatabase& db, Slot slot, std::string_view text) {
+  return SetTpField(db, slot, f::kFrequency, StrToInt(text));
 }
 
-void SetTpSymbolRate(BoxDatabase& db, Slot slot, std::string_view text) {
-  if (IsTpSlot(slot)) db.satTpsShow[At(slot)].symbol_rate_text = text;
+bool SetTpSymbolRate(BoxDatabase& db, Slot slot, std::string_view text) {
+  return SetTpField(db, slot, f::kSymbolRate, StrToInt(text));
 }
 
-void SetTpPolarity(BoxDatabase& db, Slot slot, std::uint8_t code) {
-  if (!IsTpSlot(slot)) return;
-  auto& show = db.satTpsShow[At(slot)];
-  show.polarisation = code;
-  if (const auto text = PolarisationText(code); !text.empty()) show.polarisation_text = text;
+bool SetTpPolarity(BoxDatabase& db, Slot slot, std::uint8_t code) {
+  return SetTpField(db, slot, f::kPolarisation, code);
 }
 
-void SetTpFec(BoxDatabase& db, Slot slot, std::uint8_t code) {
-  if (!IsTpSlot(slot)) return;
-  auto& show = db.satTpsShow[At(slot)];
-  show.fec = code;
-  if (const auto text = FecText(code); !text.empty()) show.fec_text = text;
+bool SetTpFec(BoxDatabase& db, Slot slot, std::uint8_t code) {
+  return SetTpField(db, slot, f::kFec, code);
 }
 
-void CountTp(BoxDatabase& db) {
-  db.satTpHeader.tp_count = static_cast<std::int16_t>(db.satTpHeader.tp_count + CountStep(db.editMode));
+void CountTp(BoxDatabase& db, EditMode mode) {
+  db.satTpHeader.tp_count = static_cast<std::int16_t>(db.satTpHeader.tp_count + CountStep(mode));
 }
 
-void CountSatTp(BoxDatabase& db, int sat) {
+void CountSatTp(BoxDatabase& db, int sat, EditMode mode) {
   if (!IsSatellite(sat)) return;
   auto& count = db.satTpHeader.tp_per_satellite[static_cast<std::size_t>(sat)];
-  count = static_cast<std::uint16_t>(count + CountStep(db.editMode));
+  count = static_cast<std::uint16_t>(count + CountStep(mode));
 }
 
 Slot FindFreeTpSlot(const BoxDatabase& db) {
@@ -285,22 +300,12 @@ bool FindTp(const BoxDatabase& db, int sat, int polarisation, int fec, std::stri
   return false;
 }
 
-bool WriteTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_SHOW_T& record) {
+bool WriteTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_SHOW_T& record, EditMode mode) {
   if (!IsTpSlot(slot)) return false;
-  const bool adding = db.editMode == EditMode::Adding;
-  auto& show = db.satTpsShow[At(slot)];
-  const auto built = BuildSatTp(db.satTps[At(slot)], record, adding, show.tp_param_2);
+  const auto built =
+      BuildSatTp(db.satTps[At(slot)], record, mode == EditMode::Adding, db.satTpsShow[At(slot)].tp_param_2);
   if (!built) return false;
-  if (adding) {
-    show.used = 1;
-    show.sat_index = record.sat_index;
-    show.tp_number = record.tp_number;
-  }
-  SetTpFrequency(db, slot, record.frequency_text);
-  SetTpPolarity(db, slot, record.polarisation);
-  SetTpFec(db, slot, record.fec);
-  SetTpSymbolRate(db, slot, record.symbol_rate_text);
-  db.satTps[At(slot)] = *built;
+  StoreTp(db, slot, *built);
   return true;
 }
 
@@ -312,22 +317,21 @@ bool AddTp(BoxDatabase& db, const SAT_TRANSPONDER_INFO_SHOW_T& record, Slot& slo
   }
   const Slot freeSlot = FindFreeTpSlot(db);
   if (freeSlot == kNoSlot) return false;
-  if (!BuildSatTp(db.satTps[At(freeSlot)], record, db.editMode == EditMode::Adding, 0)) return false;
-  CountTp(db);
-  CountSatTp(db, sat);
-  WriteTp(db, freeSlot, record);
-  MutableByteSpan bytes(db.satTps[At(freeSlot)].bytes);
+  auto built = BuildSatTp(db.satTps[At(freeSlot)], record, true, 0);
+  if (!built) return false;
+  MutableByteSpan bytes(built->bytes);
   PutLe32(bytes, kTpWord3Offset, kNewTpWord3);
   PutLe32(bytes, kTpWord4Offset, kNewTpWord4);
+  CountTp(db, EditMode::Adding);
+  CountSatTp(db, sat, EditMode::Adding);
+  StoreTp(db, freeSlot, *built);
   slot = freeSlot;
   return true;
 }
 
 void DecrementTpNumber(BoxDatabase& db, Slot slot) {
   if (!IsTpSlot(slot)) return;
-  auto& show = db.satTpsShow[At(slot)];
-  show.tp_number = static_cast<std::uint8_t>(show.tp_number - 1);
-  EncodeBitField(db.satTps[At(slot)].bytes, kSatTpFields[f::kTpNumber], show.tp_number);
+  SetTpField(db, slot, f::kTpNumber, db.satTpsShow[At(slot)].tp_number - 1);
 }
 
 void DeleteTp(BoxDatabase& db, Slot slot) {
@@ -335,9 +339,8 @@ void DeleteTp(BoxDatabase& db, Slot slot) {
   const int sat = GetTpSatIndex(db, slot);
   if (!IsSatellite(sat) || GetTpCount(db) <= 0 || GetSatTpCount(db, sat) <= 0) return;
   const int number = GetTpNumber(db, slot);
-  db.editMode = EditMode::Deleting;
-  CountTp(db);
-  CountSatTp(db, sat);
+  CountTp(db, EditMode::Deleting);
+  CountSatTp(db, sat, EditMode::Deleting);
   DeleteProgramsOfTp(db, slot);
   for (std::size_t j = 0; j < kSatTpCapacity; ++j) {
     const auto& tp = db.satTpsShow[j];
@@ -345,7 +348,6 @@ void DeleteTp(BoxDatabase& db, Slot slot) {
       DecrementTpNumber(db, static_cast<Slot>(j));
   }
   ResetTp(db, slot);
-  db.editMode = EditMode::Idle;
 }
 
 void ClearTpMarks(BoxDatabase& db) {

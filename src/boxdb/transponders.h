@@ -46,19 +46,20 @@ int GetTpFec(const BoxDatabase& db, Slot slot);                 // 0
 std::string GetTpFrequency(const BoxDatabase& db, Slot slot);   // trimmed; empty
 std::string GetTpSymbolRate(const BoxDatabase& db, Slot slot);  // trimmed; empty
 
-// Show-form setters. SetTpPolarity and SetTpFec also set the code's text; a
-// code without a text leaves the text as it was.
-void SetTpUsed(BoxDatabase& db, Slot slot);
-void SetTpSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat);
-void SetTpFrequency(BoxDatabase& db, Slot slot, std::string_view text);
-void SetTpSymbolRate(BoxDatabase& db, Slot slot, std::string_view text);
-void SetTpPolarity(BoxDatabase& db, Slot slot, std::uint8_t code);
-void SetTpFec(BoxDatabase& db, Slot slot, std::uint8_t code);
+// Setters of one field. Each writes the box form and decodes the show form
+// from it, so the two never disagree; false, and nothing changed, for a slot
+// outside the table or a value that does not fit its field. Frequency and
+// symbol rate convert their texts by the standard conversion (ConversionError).
+bool SetTpUsed(BoxDatabase& db, Slot slot);
+bool SetTpSatIndex(BoxDatabase& db, Slot slot, std::uint8_t sat);
+bool SetTpFrequency(BoxDatabase& db, Slot slot, std::string_view text);
+bool SetTpSymbolRate(BoxDatabase& db, Slot slot, std::string_view text);
+bool SetTpPolarity(BoxDatabase& db, Slot slot, std::uint8_t code);
+bool SetTpFec(BoxDatabase& db, Slot slot, std::uint8_t code);
 
-// tp_count, or tp_per_satellite of `sat`, + 1 in EditMode Adding and - 1 in
-// Deleting.
-void CountTp(BoxDatabase& db);
-void CountSatTp(BoxDatabase& db, int sat);
+// tp_count, or tp_per_satellite of `sat`, + 1 in Adding and - 1 in Deleting.
+void CountTp(BoxDatabase& db, EditMode mode);
+void CountSatTp(BoxDatabase& db, int sat, EditMode mode);
 
 // The lowest free slot, or -1.
 Slot FindFreeTpSlot(const BoxDatabase& db);
@@ -70,15 +71,15 @@ Slot FindFreeTpSlot(const BoxDatabase& db);
 bool FindTp(const BoxDatabase& db, int sat, int polarisation, int fec, std::string_view frequencyText,
             std::string_view symbolRateText, Slot& slot);
 
-// Puts `record` into `slot`, both forms. In EditMode Adding the slot is taken
-// whole (used, satellite, number, codes); otherwise only polarisation, FEC,
-// frequency and symbol rate change. Frequency and symbol rate come from the
+// Puts `record` into `slot`: the box form is built, the show form decoded from
+// it. In Adding the slot is taken whole (used, satellite, number, codes);
+// otherwise only polarisation, FEC, frequency and symbol rate change. Frequency and symbol rate come from the
 // texts by the standard conversion (ConversionError). False, and nothing
 // changed, when a value does not fit its field (a frequency above 16383, a
 // symbol rate above 65535, ...).
-bool WriteTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_SHOW_T& record);
+bool WriteTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_SHOW_T& record, EditMode mode);
 
-// Adds `record` (call in EditMode Adding) in the lowest free slot and counts
+// Adds `record` in the lowest free slot and counts
 // it. `slot` receives the slot, or keeps its value when the add is refused:
 // the table is full, the satellite is not 0..63 or already has 150
 // transponders, or a value does not fit its field. Returns whether it added.

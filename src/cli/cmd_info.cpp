@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "dld/file_io.h"
@@ -16,10 +17,26 @@ const char* Mark(bool ok) {
   return ok ? "ok" : "FAIL";
 }
 
-std::string Hex(std::size_t value) {
+// Packed size as a share of the raw size, "-" for an empty partition.
+std::string Ratio(std::uint64_t packed, std::uint64_t raw) {
+  if (raw == 0) return "-";
   char text[32];
-  std::snprintf(text, sizeof text, "0x%zX", value);
+  std::snprintf(text, sizeof text, "%.3f", static_cast<double>(packed) / static_cast<double>(raw));
   return text;
+}
+
+// The sizes and ratio over every partition whose record holds.
+void PrintFileRatio(const std::vector<PartitionReport>& partitions) {
+  std::uint64_t raw = 0;
+  std::uint64_t packed = 0;
+  for (const auto& p : partitions) {
+    if (!p.recordOk) continue;
+    raw += p.record.uiRawSize;
+    packed += p.record.uiPackedSize;
+  }
+  std::printf("Compression:       %llu raw bytes packed to %llu, ratio %s\n",
+              static_cast<unsigned long long>(raw), static_cast<unsigned long long>(packed),
+              Ratio(packed, raw).c_str());
 }
 
 void PrintIdentity(const FILE_DOWNLOAD_HEADER_T& header) {
@@ -55,28 +72,26 @@ int RunInfo(const std::string& path) {
               << (total == file.size() ? " (matches the file)" : " (file differs)") << "\n";
   }
   if (!report.partitions.empty()) {
-    std::printf("%3s  %-10s  %4s  %8s  %8s  %-6s  %-4s  %-6s  %s\n", "#", "address", "attr", "raw", "packed",
-                "record", "data", "unpack", "raw crc");
+    std::printf("%3s  %-10s  %4s  %8s  %8s  %5s  %-6s  %-4s  %-6s  %s\n", "#", "address", "attr", "raw",
+                "packed", "ratio", "record", "data", "unpack", "raw crc");
     for (const auto& p : report.partitions) {
       if (!p.recordOk) {
-        std::printf("%3d  %-10s  %4s  %8s  %8s  %-6s\n", p.index, "?", "?", "?", "?", Mark(false));
+        std::printf("%3d  %-10s  %4s  %8s  %8s  %5s  %-6s\n", p.index, "?", "?", "?", "?", "?", Mark(false));
         continue;
       }
-      std::printf("%3d  0x%08X  %4d  %8u  %8u  %-6s  %-4s  %-6s  %s\n", p.index, p.record.uiAddress,
-                  p.record.ucAttribute, p.record.uiRawSize, p.record.uiPackedSize, Mark(p.recordOk),
-                  Mark(p.dataOk), p.dataOk ? Mark(p.decompressOk) : "-",
-                  p.decompressOk ? Mark(p.rawCrcOk) : "-");
+      std::printf("%3d  0x%08X  %4d  %8u  %8u  %5s  %-6s  %-4s  %-6s  %s\n", p.index, p.record.uiAddress,
+                  p.record.ucAttribute, p.record.uiRawSize, p.record.uiPackedSize,
+                  Ratio(p.record.uiPackedSize, p.record.uiRawSize).c_str(), Mark(p.recordOk), Mark(p.dataOk),
+                  p.dataOk ? Mark(p.decompressOk) : "-", p.decompressOk ? Mark(p.rawCrcOk) : "-");
     }
+    PrintFileRatio(report.partitions);
   }
   std::fflush(stdout);
   if (report.ok()) {
     std::cout << "Result: every record holds\n";
     return kExitOk;
   }
-  const auto& f = *report.failure;
-  std::cout << "Result: FAILED at the " << RecordKindName(f.kind);
-  if (f.partitionIndex >= 0) std::cout << " of partition " << f.partitionIndex;
-  std::cout << ", offset " << f.offset << " (" << Hex(f.offset) << "): " << f.reason << "\n";
+  std::cout << "Result: FAILED at " << DescribeVerifyFailure(*report.failure) << "\n";
   return kExitFailed;
 }
 

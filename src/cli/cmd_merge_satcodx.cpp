@@ -1,6 +1,7 @@
 // `merge-satcodx IN.dld LIST.sdx... -o OUT.dld`: the SatcoDX import without a
 // box: the lists go into the channel database of a Data download file.
 #include <iostream>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -15,15 +16,23 @@
 namespace tuneflash::cli {
 namespace {
 
-// Status lines, one per line, as the window would show them in turn.
+// Status lines, one per line, as the window would show them in turn; the
+// per-list summaries come as log lines. Quiet when stdout carries JSON.
 class StatusLinePrinter : public RunObserver {
  public:
-  void ShowStatus(std::string_view text) override { std::cout << text << "\n"; }
+  explicit StatusLinePrinter(bool quiet) : quiet_(quiet) {}
+  void ShowStatus(std::string_view text) override { Print(text); }
   void SetRunControlsEnabled(bool) override {}
-  void AddLogLine(std::string_view line) override { std::cout << line << "\n"; }
+  void AddLogLine(std::string_view line) override { Print(line); }
   void ResetProgress() override {}
   void StepProgress(int, int) override {}
   void Pump() override {}
+
+ private:
+  void Print(std::string_view text) {
+    if (!quiet_) std::cout << text << "\n";
+  }
+  bool quiet_;
 };
 
 struct MergeOptions {
@@ -31,14 +40,20 @@ struct MergeOptions {
   std::vector<std::string> lists;
   std::string output;
   std::string workdir;
+  bool keepWork = false;
+  bool json = false;
 };
 
 int RunMerge(const MergeOptions& o) {
-  std::filesystem::path workdir;
+  std::unique_ptr<PrivateWorkDirectory> workdir;
   Bytes source;
   try {
-    workdir = o.workdir.empty() ? DefaultWorkDirectory() : std::filesystem::path(o.workdir);
-    std::filesystem::create_directories(workdir);
+    workdir = std::make_unique<PrivateWorkDirectory>(o.workdir.empty() ? DefaultWorkDirectory()
+                                                                       : std::filesystem::path(o.workdir));
+    if (o.keepWork) {
+      workdir->Keep();
+      std::cerr << "tuneflash-cli: work files kept in " << workdir->path().string() << "\n";
+    }
     source = ReadWholeFile(o.input);
   } catch (const std::exception& e) {
     std::cerr << "tuneflash-cli: " << e.what() << "\n";
@@ -48,16 +63,18 @@ int RunMerge(const MergeOptions& o) {
     std::cerr << "tuneflash-cli: '" << o.input << "' is not a Data set download file (8 partitions)\n";
     return kExitFailed;
   }
-  const auto work = workdir / kSatcoDxWorkFileName;
+  const auto work = workdir->path() / kSatcoDxWorkFileName;
   auto db = std::make_unique<BoxDatabase>();
   ConversionState conversion;
-  conversion.workDirectory = workdir;
-  StatusLinePrinter printer;
+  conversion.workDirectory = workdir->path();
+  StatusLinePrinter printer(o.json);
   SatcoDxSession session{*db, conversion, printer, {}, {}};
   std::vector<std::filesystem::path> lists(o.lists.begin(), o.lists.end());
   try {
     WriteFileAtomically(work, source);
-    if (!ImportSatcoDxFiles(work, lists, session)) {
+    const bool imported = ImportSatcoDxFiles(work, lists, session);
+    if (o.json) WriteSatcoDxReportsJson(std::cout, session.reports);
+    if (!imported) {
       if (!conversion.failure.empty())
         std::cerr << "tuneflash-cli: '" << o.input << "': " << conversion.failure << "\n";
       std::cerr << "tuneflash-cli: no list was merged; nothing written\n";
@@ -68,7 +85,7 @@ int RunMerge(const MergeOptions& o) {
     std::cerr << "tuneflash-cli: " << e.what() << "; nothing written\n";
     return kExitFailed;
   }
-  std::cout << "Wrote " << o.output << "\n";
+  if (!o.json) std::cout << "Wrote " << o.output << "\n";
   return kExitOk;
 }
 
@@ -82,7 +99,12 @@ void AddMergeSatcoDxCommand(CLI::App& app, CliContext& context) {
   cmd->add_option("lists", options->lists, "SatcoDX lists (.sdx), imported in order")->required();
   cmd->add_option("-o,--output", options->output, "Download file to write")->required();
   cmd->add_option("--workdir", options->workdir,
-                  "Directory for the work files (default: the per-user state directory)");
+                  "Directory under which the run makes its own work directory (default: the per-user state "
+                  "directory)");
+  cmd->add_flag("--keep-work", options->keepWork, "Keep the run's work directory and say where it is");
+  const std::map<std::string, bool> formats{{"text", false}, {"json", true}};
+  cmd->add_option("--format", options->json, "text (one summary line per list) or json")
+      ->transform(CLI::CheckedTransformer(formats));
   cmd->callback([&context, options] { context.exitCode = RunMerge(*options); });
 }
 

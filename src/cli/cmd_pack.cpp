@@ -25,6 +25,7 @@ struct PackOptions {
   std::string hardwareVersion;
   std::string softwareModule;
   std::string softwareVersion;
+  bool best = false;
 };
 
 int RunPack(const PackOptions& o) {
@@ -60,7 +61,8 @@ int RunPack(const PackOptions& o) {
   SetFieldText(identity.acHardwareVersion, o.hardwareVersion);
   SetFieldText(identity.acSoftwareModule, o.softwareModule);
   SetFieldText(identity.acSoftwareVersion, o.softwareVersion);
-  const Bytes file = BuildDownloadFile(identity, *set, images);
+  const Bytes file =
+      BuildDownloadFile(identity, *set, images, o.best ? Compression::Lzo1x999 : Compression::Lzo1x1);
   try {
     WriteFileAtomically(o.output, file);
   } catch (const FileError& e) {
@@ -82,10 +84,8 @@ int RunUnpack(const std::string& path, const std::string& directory) {
   }
   const VerifyReport report = VerifyDownloadFile(file, true);
   if (!report.ok()) {
-    const auto& f = *report.failure;
-    std::cerr << "tuneflash-cli: '" << path << "': " << RecordKindName(f.kind);
-    if (f.partitionIndex >= 0) std::cerr << " of partition " << f.partitionIndex;
-    std::cerr << " at offset " << f.offset << ": " << f.reason << "; nothing written\n";
+    std::cerr << "tuneflash-cli: '" << path << "': " << DescribeVerifyFailure(*report.failure)
+              << "; nothing written\n";
     return kExitFailed;
   }
   std::error_code ec;
@@ -126,6 +126,7 @@ void AddPackCommands(CLI::App& app, CliContext& context) {
   pack->add_option("--hw-version", options->hardwareVersion, "Hardware Version (at most 8 characters)");
   pack->add_option("--sw-module", options->softwareModule, "Software Module (at most 8 characters)");
   pack->add_option("--sw-version", options->softwareVersion, "Software Version (at most 8 characters)");
+  pack->add_flag("--best", options->best, "Compress with LZO1X-999: a smaller file, a shorter download");
   pack->callback([&context, options] { context.exitCode = RunPack(*options); });
 
   auto file = std::make_shared<std::string>();

@@ -9,9 +9,9 @@
 #include "cli/log_option.h"
 #include "cli/port_session.h"
 #include "dld/work_dir.h"
+#include "jobs/satcodx_download.h"
 #include "runlog/box_log.h"
 #include "runlog/file_facts.h"
-#include "satcodx/satcodx_download.h"
 
 namespace tuneflash::cli {
 namespace {
@@ -21,6 +21,7 @@ struct SatcoDxCommand {
   std::vector<std::string> lists;
   std::string workdir;
   std::string log;
+  bool keepWork = false;
 };
 
 int RunSatcoDx(const SatcoDxCommand& o) {
@@ -34,10 +35,15 @@ int RunSatcoDx(const SatcoDxCommand& o) {
     lists.emplace_back(list);
   }
   std::filesystem::path workFile;
+  std::unique_ptr<PrivateWorkDirectory> workdir;
   try {
-    const auto dir = o.workdir.empty() ? DefaultWorkDirectory() : std::filesystem::path(o.workdir);
-    std::filesystem::create_directories(dir);
-    workFile = dir / kSatcoDxWorkFileName;
+    workdir = std::make_unique<PrivateWorkDirectory>(o.workdir.empty() ? DefaultWorkDirectory()
+                                                                       : std::filesystem::path(o.workdir));
+    if (o.keepWork) {
+      workdir->Keep();
+      std::cerr << "tuneflash-cli: work files kept in " << workdir->path().string() << "\n";
+    }
+    workFile = workdir->path() / kSatcoDxWorkFileName;
   } catch (const std::exception& e) {
     std::cerr << "tuneflash-cli: " << e.what() << "\n";
     return kExitUsage;
@@ -79,7 +85,9 @@ void AddSatcoDxCommand(CLI::App& app, CliContext& context) {
   cmd->add_option("lists", o->lists, "SatcoDX lists (.sdx), imported in order")->required();
   AddLogOption(*cmd, o->log);
   cmd->add_option("--workdir", o->workdir,
-                  "Directory for the work files (default: the per-user state directory)");
+                  "Directory under which the run makes its own work directory (default: the per-user state "
+                  "directory)");
+  cmd->add_flag("--keep-work", o->keepWork, "Keep the run's work directory and say where it is");
   cmd->callback([&context, o] { context.exitCode = RunSatcoDx(*o); });
 }
 

@@ -39,10 +39,7 @@ std::optional<VerifyReport> ReadVerifiedFile(const std::string& path) {
   }
   VerifyReport report = VerifyDownloadFile(bytes, true);
   if (!report.ok()) {
-    const auto& f = *report.failure;
-    std::cerr << "tuneflash-cli: '" << path << "': " << RecordKindName(f.kind);
-    if (f.partitionIndex >= 0) std::cerr << " of partition " << f.partitionIndex;
-    std::cerr << " at offset " << f.offset << ": " << f.reason << "\n";
+    std::cerr << "tuneflash-cli: '" << path << "': " << DescribeVerifyFailure(*report.failure) << "\n";
     return std::nullopt;
   }
   return report;

@@ -19,6 +19,7 @@ struct CliContext {
 void AddInfoCommand(CLI::App& app, CliContext& context);
 void AddSetIdentCommand(CLI::App& app, CliContext& context);
 void AddPackCommands(CLI::App& app, CliContext& context);
+void AddRepackCommand(CLI::App& app, CliContext& context);
 void AddDownloadCommand(CLI::App& app, CliContext& context);
 void AddUploadCommand(CLI::App& app, CliContext& context);
 void AddVerifyCommand(CLI::App& app, CliContext& context);

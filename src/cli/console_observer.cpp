@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdio>
 
-
 namespace tuneflash::cli {
 namespace {
 
@@ -73,7 +72,8 @@ void ConsoleObserver::ShowStatus(std::string_view text) {
 }
 
 void ConsoleObserver::OnProgress(const ProgressEvent& event) {
-  if (event.phase != LinkPhase::Transfer && event.phase != LinkPhase::Erase && event.phase != LinkPhase::Program)
+  if (event.phase != LinkPhase::Transfer && event.phase != LinkPhase::Erase &&
+      event.phase != LinkPhase::Program)
     return;
   switch (event.kind) {
     case ProgressEvent::Kind::PhaseStarted:
@@ -87,7 +87,8 @@ void ConsoleObserver::OnProgress(const ProgressEvent& event) {
     case ProgressEvent::Kind::Advanced:
       done_ = event.done;
       total_ = event.total;
-      if (barShown_ && std::chrono::steady_clock::now() - lastDraw_ > std::chrono::milliseconds(100)) DrawBar();
+      if (barShown_ && std::chrono::steady_clock::now() - lastDraw_ > std::chrono::milliseconds(100))
+        DrawBar();
       break;
     case ProgressEvent::Kind::PhaseEnded:
       EndBar();
@@ -98,7 +99,8 @@ void ConsoleObserver::OnProgress(const ProgressEvent& event) {
 
 void ConsoleObserver::DrawBar() {
   if (!terminal_) return;
-  const double fraction = total_ > 0 ? std::min(1.0, static_cast<double>(done_) / static_cast<double>(total_)) : 0.0;
+  const double fraction =
+      total_ > 0 ? std::min(1.0, static_cast<double>(done_) / static_cast<double>(total_)) : 0.0;
   const int filled = static_cast<int>(fraction * kBarWidth + 0.5);
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();

@@ -3,17 +3,19 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "tuneflash_version.h"
 
 int main(int argc, char** argv) {
   using namespace tuneflash::cli;
   CLI::App app{"Tuneflash: load firmware and data into a receiver over RS-232, and read them back.",
                "tuneflash-cli"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", "tuneflash-cli 3.0.00");
+  app.set_version_flag("--version", "tuneflash-cli " TUNEFLASH_VERSION);
   CliContext context;
   AddInfoCommand(app, context);
   AddSetIdentCommand(app, context);
   AddPackCommands(app, context);
+  AddRepackCommand(app, context);
   AddDownloadCommand(app, context);
   AddUploadCommand(app, context);
   AddVerifyCommand(app, context);

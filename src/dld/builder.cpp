@@ -10,14 +10,19 @@
 
 namespace tuneflash {
 
-FILE_DOWNLOAD_PARTITION_T AppendPartition(Bytes& file, const PartitionInfo& info, ByteSpan raw) {
+FILE_DOWNLOAD_PARTITION_T AppendPartition(Bytes& file, const PartitionInfo& info, ByteSpan raw,
+                                          Compression compression) {
   if (raw.size() != info.size) throw std::length_error("partition image is not its partition's size");
   FILE_DOWNLOAD_PARTITION_T record;
   record.ucAttribute = info.attribute;
   record.uiAddress = info.address;
   record.uiRawSize = info.size;
   record.uiRawCrc = CalcCrc32(raw);
-  const Bytes packed = LzoCompress(raw);
+  const Bytes packed = LzoCompress(raw, compression);
+  if (packed.size() > kMaxBlockCountPackedSize) {
+    throw std::length_error("a partition of " + std::to_string(raw.size()) + " bytes packs to " +
+                            std::to_string(packed.size()) + " bytes, more than 255 data blocks hold");
+  }
   const Bytes data = MakeDataRecord(packed);
   record.uiPackedSize = static_cast<std::uint32_t>(packed.size());
   record.uiPackedCrc = GetLe32(data, data.size() - 4);
@@ -31,8 +36,8 @@ FILE_DOWNLOAD_PARTITION_T AppendPartition(Bytes& file, const PartitionInfo& info
 
 Bytes PadImage(ByteSpan image, std::size_t size) {
   if (image.size() > size) {
-    throw std::length_error("image of " + std::to_string(image.size()) + " bytes is larger than its partition (" +
-                            std::to_string(size) + " bytes)");
+    throw std::length_error("image of " + std::to_string(image.size()) +
+                            " bytes is larger than its partition (" + std::to_string(size) + " bytes)");
   }
   Bytes padded(size, 0xFF);
   std::copy(image.begin(), image.end(), padded.begin());
@@ -46,7 +51,8 @@ std::array<std::uint8_t, kHeaderRecordSize> SealHeader(FILE_DOWNLOAD_HEADER_T& h
   return header.ToBytes();
 }
 
-Bytes BuildDownloadFile(const FILE_DOWNLOAD_HEADER_T& identity, PartitionSet set, std::span<const Bytes> images) {
+Bytes BuildDownloadFile(const FILE_DOWNLOAD_HEADER_T& identity, PartitionSet set,
+                        std::span<const Bytes> images, Compression compression) {
   const auto partitions = PartitionsOf(set);
   if (images.size() != partitions.size()) {
     throw std::invalid_argument("the " + std::string(PartitionSetName(set)) + " set has " +
@@ -55,7 +61,7 @@ Bytes BuildDownloadFile(const FILE_DOWNLOAD_HEADER_T& identity, PartitionSet set
   }
   Bytes file(kHeaderRecordSize, 0);
   for (std::size_t i = 0; i < partitions.size(); ++i) {
-    AppendPartition(file, partitions[i], PadImage(images[i], partitions[i].size));
+    AppendPartition(file, partitions[i], PadImage(images[i], partitions[i].size), compression);
   }
   FILE_DOWNLOAD_HEADER_T header = identity;
   header.ucPartitionType = TypeCodeForCount(static_cast<int>(partitions.size()));

@@ -172,7 +172,8 @@ Bytes PackDatabase(ByteSpan databaseImage, int databaseSlot) {
   if (databaseImage.size() != kDatabaseImageSize) {
     throw DataImageError("database image is not " + Hex(kDatabaseImageSize) + " bytes");
   }
-  const Bytes packed = LzoCompress(databaseImage);
+  // Always LZO1X-1: the layout depends on the packed size, and the box's slot layouts are fixed.
+  const Bytes packed = LzoCompress(databaseImage, Compression::Lzo1x1);
   const std::size_t size = packed.size();
   const bool fitsSmall = size <= kSmallCoveredSize;
   const bool fitsLarge = size > static_cast<std::size_t>(kSmallLayoutMaxLength) && size <= kLargeCoveredSize;

@@ -1,6 +1,8 @@
 // Verifying reader for download file records.
 #include "dld/record_reader.h"
 
+#include <cstdio>
+
 #include "dld/crc32.h"
 #include "dld/lzo_codec.h"
 
@@ -24,11 +26,22 @@ long ReadRecord(ByteSpan file, long position, std::uint8_t tag, int lengthWidth)
 
 std::string_view RecordKindName(RecordKind kind) {
   switch (kind) {
-    case RecordKind::Header: return "header record";
-    case RecordKind::Partition: return "partition record";
-    case RecordKind::Data: return "data record";
+    case RecordKind::Header:
+      return "header record";
+    case RecordKind::Partition:
+      return "partition record";
+    case RecordKind::Data:
+      return "data record";
   }
   return "record";
+}
+
+std::string DescribeVerifyFailure(const VerifyFailure& failure) {
+  std::string text = "the " + std::string(RecordKindName(failure.kind));
+  if (failure.partitionIndex >= 0) text += " of partition " + std::to_string(failure.partitionIndex);
+  char offset[64];
+  std::snprintf(offset, sizeof offset, ", offset %zu (0x%zX): ", failure.offset, failure.offset);
+  return text + offset + failure.reason;
 }
 
 namespace {
@@ -87,10 +100,12 @@ VerifyReport VerifyDownloadFile(ByteSpan file, bool keepImages) {
     next = ReadRecord(file, afterRecord, kDataTag, kDataLengthWidth);
     if (next < 0) {
       report.partitions.push_back(part);
-      return fail(RecordKind::Data, i, part.dataOffset, DescribeRecordFailure(file, part.dataOffset, kDataTag, 3));
+      return fail(RecordKind::Data, i, part.dataOffset,
+                  DescribeRecordFailure(file, part.dataOffset, kDataTag, 3));
     }
     part.dataOk = true;
-    const ByteSpan packed = file.subspan(part.dataOffset + 4, static_cast<std::size_t>(next) - part.dataOffset - 8);
+    const ByteSpan packed =
+        file.subspan(part.dataOffset + 4, static_cast<std::size_t>(next) - part.dataOffset - 8);
     auto raw = LzoDecompress(packed, part.record.uiRawSize);
     part.decompressOk = raw && raw->size() == part.record.uiRawSize;
     part.rawCrcOk = part.decompressOk && CalcCrc32(*raw) == part.record.uiRawCrc;
@@ -103,9 +118,9 @@ VerifyReport VerifyDownloadFile(ByteSpan file, bool keepImages) {
     if (!last.rawCrcOk) return fail(RecordKind::Data, i, last.dataOffset, "raw image check value mismatch");
   }
   if (static_cast<std::size_t>(next) != file.size()) {
-    return fail(RecordKind::Data, count - 1, static_cast<std::size_t>(next),
-                std::to_string(file.size() - static_cast<std::size_t>(next)) +
-                    " bytes follow the last record");
+    return fail(
+        RecordKind::Data, count - 1, static_cast<std::size_t>(next),
+        std::to_string(file.size() - static_cast<std::size_t>(next)) + " bytes follow the last record");
   }
   return report;
 }

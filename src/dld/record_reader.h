@@ -28,11 +28,11 @@ struct PartitionReport {
   std::size_t recordOffset = 0;
   std::size_t dataOffset = 0;
   FILE_DOWNLOAD_PARTITION_T record;
-  bool recordOk = false;         // the partition record's check value
-  bool dataOk = false;           // the data record's tag, length and check value
-  bool decompressOk = false;     // decompresses within uiRawSize to exactly uiRawSize bytes
-  bool rawCrcOk = false;         // CalcCrc32 of the raw image equals uiRawCrc
-  Bytes raw;                     // the raw image when decompression held and it was asked for
+  bool recordOk = false;      // the partition record's check value
+  bool dataOk = false;        // the data record's tag, length and check value
+  bool decompressOk = false;  // decompresses within uiRawSize to exactly uiRawSize bytes
+  bool rawCrcOk = false;      // CalcCrc32 of the raw image equals uiRawCrc
+  Bytes raw;                  // the raw image when decompression held and it was asked for
 };
 
 struct VerifyFailure {
@@ -50,6 +50,10 @@ struct VerifyReport {
   std::optional<VerifyFailure> failure;  // the first failing record, if any
   bool ok() const { return !failure.has_value(); }
 };
+
+// "the data record of partition 2, offset 1234 (0x4D2): <reason>": which
+// record failed and where, for an error box or a report line.
+std::string DescribeVerifyFailure(const VerifyFailure& failure);
 
 // Walks the whole file: header, then ucPartitionCount partition/data pairs,
 // and checks that nothing follows the last record. Keeps the raw images

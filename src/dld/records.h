@@ -36,6 +36,8 @@ inline constexpr std::uint32_t kMaxDataPackedSize = 0xFFFFFF - 4;
 
 inline constexpr std::size_t kFirstPartitionRecordOffset = kHeaderRecordSize;  // 71
 inline constexpr std::size_t kBlockCountUnit = 1000;
+// The largest packed size whose block count still fits the one-byte ucBlockCount.
+inline constexpr std::size_t kMaxBlockCountPackedSize = 255 * kBlockCountUnit - kDataRecordOverhead;
 
 inline constexpr std::size_t kManufactureWidth = 15;
 inline constexpr std::size_t kModuleFieldWidth = 8;

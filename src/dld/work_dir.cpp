@@ -1,7 +1,12 @@
 // Per-user work directory.
 #include "dld/work_dir.h"
 
+#include <stdlib.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "dld/file_io.h"
 
@@ -21,6 +26,23 @@ std::filesystem::path DefaultWorkDirectory() {
   std::filesystem::create_directories(dir, ec);
   if (ec) throw FileError(dir, "cannot create the work directory: " + ec.message());
   return dir;
+}
+
+PrivateWorkDirectory::PrivateWorkDirectory(const std::filesystem::path& base) {
+  std::error_code ec;
+  std::filesystem::create_directories(base, ec);
+  if (ec) throw FileError(base, "cannot create the work directory: " + ec.message());
+  std::string pattern = (base / "run-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw FileError(base, std::string("cannot create a private work directory: ") + std::strerror(errno));
+  }
+  path_ = pattern;
+}
+
+PrivateWorkDirectory::~PrivateWorkDirectory() {
+  if (keep_) return;
+  std::error_code ec;  // a directory that cannot be removed is left behind, never an error at exit
+  std::filesystem::remove_all(path_, ec);
 }
 
 }  // namespace tuneflash

@@ -14,7 +14,10 @@ namespace {
 class DownloadRun {
  public:
   DownloadRun(ComPort& port, RunObserver& observer, int partitionCount, const DownloadOptions& options)
-      : port_(port), observer_(observer), phases_(observer, partitionCount), count_(partitionCount),
+      : port_(port),
+        observer_(observer),
+        phases_(observer, partitionCount),
+        count_(partitionCount),
         options_(options) {}
 
   LinkStatus Run(const std::filesystem::path& path) {
@@ -51,18 +54,13 @@ class DownloadRun {
   // The failure text of the running phase, and the failure with where it happened.
   LinkFailure Fail(LinkFailure failure) {
     phases_.Ended(false);
-    failure.phase = phase_;
-    if (failure.partition == 0) failure.partition = partition_;
-    if (failure.block == 0) failure.block = block_;
-    if (!failure.reply) failure.reply = lastReply_;
-    if (failure.device.empty()) failure.device = port_.DeviceName();
-    return failure;
+    return at_.Stamp(std::move(failure), port_.DeviceName());
   }
 
   LinkStatus SendHeaderRecord() {
-    phase_ = LinkPhase::Verify;
+    at_.phase = LinkPhase::Verify;
     // A refused header goes again at once, for as long as the box refuses it.
-    if (auto s = SendAcknowledged(port_, observer_, plan_->header, options_.timing, lastReply_,
+    if (auto s = SendAcknowledged(port_, observer_, plan_->header, options_.timing, at_.lastReply,
                                   {kMaxMisses, true});
         !s)
       return s;
@@ -71,22 +69,24 @@ class DownloadRun {
     if (*verdict == kVerifySuccess) return LinkOk();
     LinkFailure f;
     f.cause = *verdict == kVerifyFailed ? FailureCause::VerifyFailed : FailureCause::Other;
-    if (*verdict != kVerifyFailed) f.detail = "status " + std::to_string(*verdict) + " instead of the verdict";
+    if (*verdict != kVerifyFailed)
+      f.detail = "status " + std::to_string(*verdict) + " instead of the verdict";
     return f;
   }
 
   LinkStatus TransferPartitions() {
-    phase_ = LinkPhase::Transfer;
+    at_.phase = LinkPhase::Transfer;
     std::uint32_t number = 1;
     for (const PlannedPartition& p : plan_->partitions) {
-      ++partition_;
-      block_ = 0;
+      ++at_.partition;
+      at_.block = 0;
       observer_.Pump();
-      if (auto s = SendAcknowledged(port_, observer_, p.record, options_.timing, lastReply_); !s) return s;
-      phases_.PartitionDone(partition_);
+      if (auto s = SendAcknowledged(port_, observer_, p.record, options_.timing, at_.lastReply); !s) return s;
+      phases_.PartitionDone(at_.partition);
       for (const ByteSpan data : p.blocks) {
-        block_ = number;
-        if (auto s = SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing, lastReply_);
+        at_.block = number;
+        if (auto s = SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing,
+                                      at_.lastReply);
             !s)
           return s;
         ++number;
@@ -95,8 +95,8 @@ class DownloadRun {
       if (p.brokenData) return *p.brokenData;
     }
     if (plan_->brokenAt) {
-      partition_ = plan_->brokenAt->partition;
-      block_ = 0;
+      at_.partition = plan_->brokenAt->partition;
+      at_.block = 0;
       return *plan_->brokenAt;
     }
     return LinkOk();
@@ -105,12 +105,12 @@ class DownloadRun {
   // One result per partition; a result other than `expected` is a miss, and
   // as many misses in a row as there are partitions end the phase.
   LinkStatus WaitFlashResults(int expected, FailureCause cause) {
-    phase_ = expected == kEraseSuccess ? LinkPhase::Erase : LinkPhase::Program;
-    block_ = 0;
+    at_.phase = expected == kEraseSuccess ? LinkPhase::Erase : LinkPhase::Program;
+    at_.block = 0;
     int misses = 0;
     bool any = false;
     for (int j = 1; j <= count_;) {
-      partition_ = j;
+      at_.partition = j;
       observer_.Pump();
       const auto status = WaitStatusFrame(port_, observer_, options_.timing);
       if (!status) return status.error();
@@ -139,10 +139,7 @@ class DownloadRun {
   int count_;
   const DownloadOptions& options_;
   const DownloadPlan* plan_ = nullptr;
-  LinkPhase phase_ = LinkPhase::Verify;
-  int partition_ = 0;
-  std::uint32_t block_ = 0;
-  std::optional<std::uint8_t> lastReply_;
+  LinkPosition at_;
 };
 
 }  // namespace

@@ -55,8 +55,9 @@ LinkResult<DownloadPlan> MakeDownloadPlan(const std::filesystem::path& path, int
   std::size_t offset = kFirstPartitionRecordOffset;
   for (int i = 1; i <= partitionCount; ++i) {
     if (offset + 2 > file.size() || file[offset] != kPartitionTag) {
-      plan.brokenAt = FileFailure(offset + 2 > file.size() ? FailureCause::FileShort : FailureCause::BadRecord,
-                                  LinkPhase::Transfer, i, "partition record expected in " + At(path, offset));
+      plan.brokenAt =
+          FileFailure(offset + 2 > file.size() ? FailureCause::FileShort : FailureCause::BadRecord,
+                      LinkPhase::Transfer, i, "partition record expected in " + At(path, offset));
       break;
     }
     const std::size_t recordSize = static_cast<std::size_t>((file[offset + 1] + 2) & 0xFF);
@@ -66,8 +67,8 @@ LinkResult<DownloadPlan> MakeDownloadPlan(const std::filesystem::path& path, int
       break;
     }
     if (offset + recordSize > file.size()) {
-      plan.brokenAt =
-          FileFailure(FailureCause::FileShort, LinkPhase::Transfer, i, "partition record in " + At(path, offset));
+      plan.brokenAt = FileFailure(FailureCause::FileShort, LinkPhase::Transfer, i,
+                                  "partition record in " + At(path, offset));
       break;
     }
     PlannedPartition p;

@@ -26,7 +26,8 @@ LinkStatus SendAcknowledged(ComPort& port, RunObserver& observer, ByteSpan frame
     misses = limit.refusalsUnlimited ? 1 : misses + 1;
   }
   if (lastMiss.cause == FailureCause::NoReply)
-    lastMiss.detail = "after " + std::to_string(timing.replyPolls) + " polls, " + std::to_string(misses) + " times";
+    lastMiss.detail =
+        "after " + std::to_string(timing.replyPolls) + " polls, " + std::to_string(misses) + " times";
   return lastMiss;
 }
 

@@ -65,6 +65,15 @@ std::string_view CauseText(FailureCause cause) {
   return "failed";
 }
 
+LinkFailure LinkPosition::Stamp(LinkFailure failure, const std::string& device) const {
+  failure.phase = phase;
+  if (failure.partition == 0) failure.partition = partition;
+  if (failure.block == 0) failure.block = block;
+  if (!failure.reply) failure.reply = lastReply;
+  if (failure.device.empty()) failure.device = device;
+  return failure;
+}
+
 std::string DescribeFailure(const LinkFailure& f) {
   std::string line(PhaseText(f.phase));
   if (f.partition > 0) line += ", partition " + std::to_string(f.partition);
@@ -77,7 +86,8 @@ std::string DescribeFailure(const LinkFailure& f) {
   }
   line += ": ";
   // The port's own sentences already name the device.
-  const bool sentence = !f.detail.empty() && (f.cause == FailureCause::PortGone || f.cause == FailureCause::OpenFailed);
+  const bool sentence =
+      !f.detail.empty() && (f.cause == FailureCause::PortGone || f.cause == FailureCause::OpenFailed);
   if (sentence) {
     line += f.detail;
   } else {

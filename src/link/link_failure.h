@@ -45,6 +45,17 @@ struct LinkFailure {
   std::string detail;                 // what the cause alone does not say
 };
 
+// Where a sequence is: what it stamps onto a failure that rises through it.
+struct LinkPosition {
+  LinkPhase phase = LinkPhase::Verify;
+  int partition = 0;
+  std::uint32_t block = 0;
+  std::optional<std::uint8_t> lastReply;
+
+  // `failure` with the phase set and the fields it leaves open filled in.
+  LinkFailure Stamp(LinkFailure failure, const std::string& device) const;
+};
+
 // One line: "<phase>, partition i, block n, last reply 06: <cause> (<device>)".
 std::string DescribeFailure(const LinkFailure& failure);
 
@@ -56,7 +67,7 @@ std::string_view PhaseText(LinkPhase phase);
 template <typename T>
 class LinkResult {
  public:
-  LinkResult(T value) : v_(std::move(value)) {}              // NOLINT: implicit, like std::expected
+  LinkResult(T value) : v_(std::move(value)) {}                // NOLINT: implicit, like std::expected
   LinkResult(LinkFailure failure) : v_(std::move(failure)) {}  // NOLINT
 
   bool has_value() const { return v_.index() == 0; }

@@ -79,7 +79,8 @@ LinkResult<bool> PollForFrame(ComPort& port, RunObserver& observer, MutableByteS
   return false;
 }
 
-LinkResult<std::uint8_t> WaitReply(ComPort& port, RunObserver& observer, int polls, const LinkTiming& timing) {
+LinkResult<std::uint8_t> WaitReply(ComPort& port, RunObserver& observer, int polls,
+                                   const LinkTiming& timing) {
   const SilenceWatch silence(timing);
   std::array<std::uint8_t, 1> byte{};
   for (int i = 0; i < polls; ++i) {

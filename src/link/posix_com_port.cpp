@@ -69,11 +69,12 @@ std::string OwningGroup(const std::string& device) {
   return found->gr_name;
 }
 
-}  // namespace
-
+// True for the errors that mean the device is no longer there.
 bool IsDeviceGoneError(int error) {
   return error == EIO || error == ENXIO || error == ENODEV;
 }
+
+}  // namespace
 
 PosixComPort::~PosixComPort() {
   CloseComPort();
@@ -88,8 +89,9 @@ LinkFailure PosixComPort::Failure(FailureCause cause, std::string detail) const 
 }
 
 LinkFailure PosixComPort::OpenFailure(const std::string& what, int error) const {
-  return Failure(FailureCause::OpenFailed,
-                 device_ + ": " + what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+  return Failure(
+      FailureCause::OpenFailed,
+      device_ + ": " + what + (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
 }
 
 LinkFailure PosixComPort::Gone() {

@@ -46,7 +46,4 @@ class PosixComPort final : public ComPort {
   std::string device_;
 };
 
-// True for the errors that mean the device is no longer there.
-bool IsDeviceGoneError(int error);
-
 }  // namespace tuneflash

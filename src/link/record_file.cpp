@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -26,11 +25,6 @@ bool RecordFile::ReadAt(std::size_t offset, MutableByteSpan dest) const {
     got += static_cast<std::size_t>(n);
   }
   return true;
-}
-
-int RecordFile::ByteAt(std::size_t offset) const {
-  std::array<std::uint8_t, 1> byte{};
-  return ReadAt(offset, byte) ? byte[0] : -1;
 }
 
 bool RecordFile::WriteAt(std::size_t offset, ByteSpan data) {

@@ -25,8 +25,6 @@ class RecordFile final : public RecordSink {
 
   // Fills `dest` from `offset`; false when the file ends first.
   bool ReadAt(std::size_t offset, MutableByteSpan dest) const;
-  // The byte at `offset`, or -1 past the end.
-  int ByteAt(std::size_t offset) const;
   // Writes `data` at `offset`; false (with error()) when it does not all go.
   bool WriteAt(std::size_t offset, ByteSpan data) override;
   void Close() override;

@@ -44,8 +44,9 @@ void PhaseReporter::Started(LinkPhase phase, std::size_t totalBytes) {
   bytesTotal_ = totalBytes;
   ReportStatus(observer_, TextsOf(phase).running);
   const bool bytes = phase == LinkPhase::Transfer && totalBytes > 0;
-  Emit(ProgressEvent::Kind::PhaseStarted, bytes ? ProgressEvent::Unit::ByteCount : ProgressEvent::Unit::Partitions,
-       0, bytes ? totalBytes : static_cast<std::size_t>(partitions_));
+  Emit(ProgressEvent::Kind::PhaseStarted,
+       bytes ? ProgressEvent::Unit::ByteCount : ProgressEvent::Unit::Partitions, 0,
+       bytes ? totalBytes : static_cast<std::size_t>(partitions_));
 }
 
 void PhaseReporter::PartitionDone(int done) {
@@ -70,7 +71,8 @@ void PhaseReporter::PartitionDone(int done) {
 void PhaseReporter::BytesDone(std::size_t count) {
   bytesDone_ += count;
   observer_.AddTransferredBytes(count);
-  if (bytesTotal_ > 0) Emit(ProgressEvent::Kind::Advanced, ProgressEvent::Unit::ByteCount, bytesDone_, bytesTotal_);
+  if (bytesTotal_ > 0)
+    Emit(ProgressEvent::Kind::Advanced, ProgressEvent::Unit::ByteCount, bytesDone_, bytesTotal_);
 }
 
 void PhaseReporter::Ended(bool succeeded) {

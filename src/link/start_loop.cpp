@@ -6,8 +6,8 @@
 
 namespace tuneflash {
 
-StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer, const std::function<LinkStatus()>& sequence,
-                             const StartLoopOptions& options) {
+StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer,
+                             const std::function<LinkStatus()>& sequence, const StartLoopOptions& options) {
   StartLoopResult result;
   bool repeat = true;
   while (repeat) {

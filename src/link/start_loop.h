@@ -41,7 +41,7 @@ struct StartLoopResult {
 // ("Connect failed!" when the first frame was not the hello, "Update
 // failed!" unless the user closed the port), then its reason goes to the
 // observer's ReportFailure.
-StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer, const std::function<LinkStatus()>& sequence,
-                             const StartLoopOptions& options);
+StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer,
+                             const std::function<LinkStatus()>& sequence, const StartLoopOptions& options);
 
 }  // namespace tuneflash

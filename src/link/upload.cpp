@@ -46,7 +46,7 @@ class UploadRun {
       phases_.Ended(false);
       return Where(verdict.error());
     }
-    phase_ = LinkPhase::Transfer;
+    at_.phase = LinkPhase::Transfer;
     phases_.Started(LinkPhase::Transfer);
     const auto received = ReceivePartitions();
     if (writeFailed_) observer_.AddLogLine(file_.error());
@@ -56,14 +56,7 @@ class UploadRun {
   }
 
  private:
-  LinkFailure Where(LinkFailure failure) const {
-    failure.phase = phase_;
-    if (failure.partition == 0) failure.partition = partition_;
-    if (failure.block == 0) failure.block = block_;
-    if (!failure.reply) failure.reply = lastReply_;
-    if (failure.device.empty()) failure.device = port_.DeviceName();
-    return failure;
-  }
+  LinkFailure Where(LinkFailure failure) const { return at_.Stamp(std::move(failure), port_.DeviceName()); }
 
   LinkFailure Failure(FailureCause cause, std::string detail = {}) const {
     LinkFailure f;
@@ -96,12 +89,12 @@ class UploadRun {
 
   LinkStatus ReceivePartitions() {
     const UploadRequestFrame request = MakeUploadRequestFrame(areas_);
-    if (auto s = SendAcknowledged(port_, observer_, request, timing_, lastReply_); !s) return s;
+    if (auto s = SendAcknowledged(port_, observer_, request, timing_, at_.lastReply); !s) return s;
     std::size_t offset = kFirstPartitionRecordOffset;
     int misses = 0;
     for (int i = 1; i <= count_;) {
-      partition_ = i;
-      block_ = 0;
+      at_.partition = i;
+      at_.block = 0;
       observer_.Pump();
       if (!port_.PortOpen()) return Failure(FailureCause::PortClosed);
       std::size_t remaining = 0;
@@ -117,7 +110,7 @@ class UploadRun {
       offset = dataOffset + remaining;
       phases_.PartitionDone(i);
       while (remaining > 0) {
-        ++block_;
+        ++at_.block;
         observer_.Pump();
         const std::size_t n = std::min(remaining, kDataBlockPayload);
         auto block = ReceiveDataBlock(n, dataOffset);
@@ -127,7 +120,7 @@ class UploadRun {
           if (auto s = SendAck(port_); !s) return s;
           misses = 0;
         } else {
-          --block_;
+          --at_.block;
           if (auto s = Refuse("Get Data: Send NAK", misses); !s) return s;
         }
       }
@@ -186,10 +179,7 @@ class UploadRun {
   PhaseReporter phases_;
   const LinkTiming& timing_;
   bool writeFailed_ = false;
-  LinkPhase phase_ = LinkPhase::Verify;
-  int partition_ = 0;
-  std::uint32_t block_ = 0;
-  std::optional<std::uint8_t> lastReply_;
+  LinkPosition at_;
 };
 
 }  // namespace

@@ -27,26 +27,6 @@ std::string ProgramType(int type) {
   }
 }
 
-// Names come from boxes and lists in any single-byte encoding: keep printable
-// ASCII, write other bytes as Latin-1 code points so the output stays valid.
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b == '"' || b == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b >= 0x20 && b < 0x7F) {
-      out += c;
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
-      out += escaped;
-    }
-  }
-  return out + "\"";
-}
-
 std::string CsvField(std::string_view text) {
   if (text.find_first_of(",\"\n") == std::string_view::npos) return std::string(text);
   std::string out = "\"";
@@ -134,6 +114,26 @@ void WriteJson(std::ostream& out, const ChannelListing& l) {
 }
 
 }  // namespace
+
+// Names come from boxes and lists in any single-byte encoding: keep printable
+// ASCII, write other bytes as Latin-1 code points so the output stays valid.
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b == '"' || b == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b >= 0x20 && b < 0x7F) {
+      out += c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", b);
+      out += escaped;
+    }
+  }
+  return out + "\"";
+}
 
 ChannelListing ListChannels(const BoxDatabase& db) {
   ChannelListing listing;

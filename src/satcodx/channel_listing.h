@@ -52,6 +52,9 @@ ChannelListing ListChannels(const BoxDatabase& db);
 
 enum class ListingFormat { Table, Csv, Json };
 
+// `text` as a JSON string: printable ASCII kept, other bytes as Latin-1 code points.
+std::string JsonString(std::string_view text);
+
 void WriteListing(std::ostream& out, const ChannelListing& listing, ListingFormat format);
 
 }  // namespace tuneflash

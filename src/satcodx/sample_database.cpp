@@ -31,7 +31,6 @@ Slot AddSampleTransponder(BoxDatabase& db, std::uint8_t sat, int frequency, int 
                           int firstServiceId) {
   Slot tp = kNoSlot;
   {
-    ScopedEditMode adding(db, EditMode::Adding);
     SAT_TRANSPONDER_INFO_SHOW_T t;
     t.used = 1;
     t.sat_index = sat;
@@ -57,7 +56,6 @@ Slot AddSampleTransponder(BoxDatabase& db, std::uint8_t sat, int frequency, int 
     p.sat_index = sat;
     p.provider_index = kNoSlot;
     p.name = "Old " + std::to_string(frequency) + "/" + std::to_string(i);
-    ScopedEditMode adding(db, EditMode::Adding);
     AddProgram(db, p);
   }
   return tp;

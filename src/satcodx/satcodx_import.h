@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "boxdb/box_database.h"
@@ -11,6 +12,7 @@
 #include "satcodx/database_conversion.h"
 #include "satcodx/satcodx_merge.h"
 #include "satcodx/satcodx_reader.h"
+#include "satcodx/satcodx_report.h"
 
 namespace tuneflash {
 
@@ -22,6 +24,9 @@ struct SatcoDxSession {
   RunObserver& observer;
   SatcoDxReader reader;
   SatcoDxMerger merger;
+  // One report per list of the last import, in order; each also goes to the
+  // observer's log as SatcoDxReportLine.
+  std::vector<SatcoDxListReport> reports{};
 };
 
 // Room for one more line: fewer than 1999 satellite transponders and fewer
@@ -41,8 +46,9 @@ inline constexpr const char* kFileSaving = "File saving, please wait...";
 // in the table shows "Name: <name>[ <position> ] not existing!" and is skipped;
 // a full database shows "Dbase is full!" and ends the import without saving
 // (false, even when an earlier list was merged).
-// ConversionError (a numeric column) and FileError (a list that cannot be
-// read) propagate and nothing is saved; so do the errors of DatabaseToDld.
+// SatcoDxFormatError (a list not made of records, a numeric column that does
+// not convert) and FileError (a list that cannot be read) propagate and
+// nothing is saved; so do the errors of DatabaseToDld.
 bool ImportSatcoDxFiles(const std::filesystem::path& workFile,
                         const std::vector<std::filesystem::path>& lists, SatcoDxSession& session);
 

@@ -40,9 +40,11 @@ std::string Trimmed(std::string_view text) {
 
 }  // namespace
 
-void SatcoDxMerger::MergeSatcoDxRecord(BoxDatabase& db, const SATCODX_INFO_SHOW_T& line, const Pump& pump) {
+SatcoDxLineResult SatcoDxMerger::MergeSatcoDxRecord(BoxDatabase& db, const SATCODX_INFO_SHOW_T& line,
+                                                    const Pump& pump) {
+  using enum SatcoDxLineOutcome;
   const Slot sat = FindSatelliteByPos(db, line.longitude);
-  if (sat < 0) return;
+  if (sat < 0) return {UnknownSatellite, false};
   PumpIf(pump);
 
   stagingTp_.used = 1;
@@ -55,12 +57,16 @@ void SatcoDxMerger::MergeSatcoDxRecord(BoxDatabase& db, const SATCODX_INFO_SHOW_
   stagingTp_.symbol_rate_text = Trimmed(line.symbol_rate_text);
 
   Slot tp = kNoSlot;
+  SatcoDxLineResult result;
   if (!FindTp(db, sat, stagingTp_.polarisation, stagingTp_.fec, stagingTp_.frequency_text,
               stagingTp_.symbol_rate_text, tp)) {
-    ScopedEditMode adding(db, EditMode::Adding);
-    AddTp(db, stagingTp_, tp);
+    result.transponderAdded = AddTp(db, stagingTp_, tp);
   }
-  if (tp < 0) return;
+  if (tp < 0) {
+    const bool full = GetTpCount(db) >= static_cast<int>(kSatTpCapacity) ||
+                      GetSatTpCount(db, sat) >= kMaxTpsPerSatellite || FindFreeTpSlot(db) == kNoSlot;
+    return {full ? DatabaseFull : DoesNotFit, false};
+  }
   PumpIf(pump);
 
   PROGRAM_INFO_SHOW_T& p = stagingProgram_;
@@ -89,8 +95,14 @@ void SatcoDxMerger::MergeSatcoDxRecord(BoxDatabase& db, const SATCODX_INFO_SHOW_
   p.ca_ids = line.ca_ids;
   p.name = Trimmed(line.name);
 
-  ScopedEditMode adding(db, EditMode::Adding);
-  AddProgram(db, p);
+  if (p.service_type == kServiceTypeData) {
+    result.outcome = DataService;
+  } else if (AddProgram(db, p) == kNoSlot) {
+    const bool full = ProgramCount(db) >= static_cast<int>(kProgramCapacity) ||
+                      CountProgramsOnTp(db, tp) >= kMaxProgramsPerTp;
+    result.outcome = full ? DatabaseFull : DoesNotFit;
+  }
+  return result;
 }
 
 }  // namespace tuneflash

@@ -11,7 +11,8 @@ namespace tuneflash {
 namespace {
 
 constexpr std::string_view kSignature = "SATCODX";
-// Longest record plus separator looked for when lines are not back to back.
+// How far a record's line end is looked for (records of later versions are
+// longer than 128 bytes; only the first 128 are read).
 constexpr std::size_t kMaxSeparatedStride = 2 * kSatcoDxLineSize;
 
 // Column text: the bytes up to the first zero byte, or the whole column.
@@ -26,16 +27,20 @@ bool NotGiven(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c == '_'; });
 }
 
-// A numeric column through the standard conversion; "not given" gives `absent`.
-std::int32_t Number(const SatcoDxLine& line, std::size_t from, std::size_t width, std::int32_t absent = 0) {
-  const std::string text = Column(line, from, width);
-  if (NotGiven(text)) return absent;
-  return StrToInt(text);
+// A numeric column through the standard conversion.
+std::int32_t Number(const SatcoDxLine& line, std::size_t from, std::size_t width) {
+  return StrToInt(Column(line, from, width));
 }
 
-std::string NumberText(const SatcoDxLine& line, std::size_t from, std::size_t width,
-                       std::int32_t absent = 0) {
-  return std::to_string(Number(line, from, width, absent));
+std::string NumberText(const SatcoDxLine& line, std::size_t from, std::size_t width) {
+  return std::to_string(Number(line, from, width));
+}
+
+// A PID column: only here does a column of "_" mean "not given" (no stream).
+std::string PidText(const SatcoDxLine& line, std::size_t from) {
+  constexpr std::size_t kPidWidth = 4;
+  const std::string text = Column(line, from, kPidWidth);
+  return std::to_string(NotGiven(text) ? kNoStreamPid : StrToInt(text));
 }
 
 std::uint8_t ServiceType(std::uint8_t code) {
@@ -64,6 +69,37 @@ bool StartsWithSignature(ByteSpan file, std::size_t offset) {
   return std::equal(kSignature.begin(), kSignature.end(), file.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
+bool IsLineEnd(std::uint8_t b) {
+  return b == '\r' || b == '\n';
+}
+
+// Bytes lists carry after their last record: padding and the old end-of-file mark.
+bool IsTailByte(std::uint8_t b) {
+  return b == 0 || b == ' ' || IsLineEnd(b) || b == 0x1A;
+}
+
+bool OnlyTailFrom(ByteSpan file, std::size_t offset) {
+  return std::all_of(file.begin() + static_cast<std::ptrdiff_t>(offset), file.end(), IsTailByte);
+}
+
+// The record at `at`: its bytes up to its line end (at most 128), and where
+// the next may start, past any run of line ends. Without a line end in reach,
+// or when the next signature follows right after 128 bytes and the line end
+// found lies beyond it, records lie back to back.
+SatcoDxRecordSpan MeasureRecord(ByteSpan file, std::size_t at) {
+  const std::size_t limit = std::min(file.size(), at + kMaxSeparatedStride);
+  std::size_t end = at;
+  while (end < limit && !IsLineEnd(file[end])) ++end;
+  const std::size_t fixedEnd = at + kSatcoDxLineSize;
+  if (end == limit || (end > fixedEnd && StartsWithSignature(file, fixedEnd))) {
+    const std::size_t length = std::min(kSatcoDxLineSize, file.size() - at);
+    return {at, length, at + length};
+  }
+  std::size_t next = end;
+  while (next < file.size() && IsLineEnd(file[next])) ++next;
+  return {at, std::min(end - at, kSatcoDxLineSize), next};
+}
+
 }  // namespace
 
 std::string FormatLongitude(std::int16_t tenths) {
@@ -80,23 +116,32 @@ SatcoDxPosition ParseSatcoDxPosition(const SatcoDxLine& line) {
   return position;
 }
 
-std::vector<std::size_t> SatcoDxLineOffsets(ByteSpan file) {
-  // Records separated by line ends put the second signature just past 128.
-  std::size_t stride = kSatcoDxLineSize;
-  if (!StartsWithSignature(file, kSatcoDxLineSize)) {
-    for (std::size_t at = kSatcoDxLineSize + 1; at < kMaxSeparatedStride; ++at) {
-      if (StartsWithSignature(file, at)) {
-        stride = at;
-        break;
-      }
+SatcoDxFormatError::SatcoDxFormatError(const std::string& what, std::size_t line, std::size_t offset)
+    : std::runtime_error(what), line_(line), offset_(offset) {}
+
+SatcoDxFormatError FormatError(std::string_view listName, std::size_t line, std::size_t offset,
+                               std::string_view reason) {
+  return SatcoDxFormatError(std::string(listName) + ": line " + std::to_string(line) + " (byte offset " +
+                                std::to_string(offset) + "): " + std::string(reason),
+                            line, offset);
+}
+
+std::vector<SatcoDxRecordSpan> SatcoDxRecords(ByteSpan file, std::string_view listName) {
+  std::vector<SatcoDxRecordSpan> records;
+  std::size_t at = 0;
+  while (at < file.size()) {
+    if (!StartsWithSignature(file, at)) {
+      if (OnlyTailFrom(file, at)) break;
+      throw FormatError(listName, records.size() + 1, at, "no \"SATCODX\" where a record must start");
     }
+    const SatcoDxRecordSpan record = MeasureRecord(file, at);
+    if (record.length < kSatcoDxLineSize && record.next == record.offset + record.length) {
+      throw FormatError(listName, records.size() + 1, at, "the record is cut short by the end of the list");
+    }
+    records.push_back(record);
+    at = record.next;
   }
-  std::vector<std::size_t> offsets;
-  for (std::size_t at = 0; at + kSatcoDxLineSize <= file.size(); at += stride) {
-    if (stride != kSatcoDxLineSize && !StartsWithSignature(file, at)) break;
-    offsets.push_back(at);
-  }
-  return offsets;
+  return records;
 }
 
 void SatcoDxReader::ClearSatcoDxRecord() {
@@ -104,10 +149,10 @@ void SatcoDxReader::ClearSatcoDxRecord() {
   record_ = SATCODX_INFO_SHOW_T{};
 }
 
-void SatcoDxReader::LoadLine(ByteSpan file, std::size_t offset) {
+void SatcoDxReader::LoadLine(ByteSpan file, std::size_t offset, std::size_t length) {
   line_.fill(0);
   if (offset >= file.size()) return;
-  const std::size_t n = std::min(kSatcoDxLineSize, file.size() - offset);
+  const std::size_t n = std::min({length, kSatcoDxLineSize, file.size() - offset});
   std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(offset), n, line_.begin());
 }
 
@@ -128,9 +173,9 @@ void SatcoDxReader::ParseSatcoDxLine() {
   r.text_c = Column(line_, 66, 3);
   r.symbol_rate_text = NumberText(line_, 69, 5);
   r.fec = static_cast<std::uint8_t>(Number(line_, 74, 1));
-  r.pid_a_text = NumberText(line_, 75, 4, kNoStreamPid);
-  r.pid_b_text = NumberText(line_, 79, 4, kNoStreamPid);
-  r.pid_c_text = NumberText(line_, 83, 4, kNoStreamPid);
+  r.pid_a_text = PidText(line_, 75);
+  r.pid_b_text = PidText(line_, 79);
+  r.pid_c_text = PidText(line_, 83);
   r.service_id = static_cast<std::int16_t>(Number(line_, 87, 5) & 0xFFFF);
   r.service_id_text = ServiceIdText(r.service_id);
   r.number_a_text = NumberText(line_, 92, 5);
@@ -146,12 +191,17 @@ void SatcoDxReader::ParseSatcoDxLine() {
 }
 
 bool SatcoDxReader::ReadSatcoDxFile(ByteSpan file, const RoomCheck& hasRoom, const Merge& merge,
-                                    const Pump& pump) {
-  for (const std::size_t offset : SatcoDxLineOffsets(file)) {
+                                    const Pump& pump, std::string_view listName) {
+  const auto records = SatcoDxRecords(file, listName);
+  for (std::size_t i = 0; i < records.size(); ++i) {
     if (pump) pump();
     ClearSatcoDxRecord();
-    LoadLine(file, offset);
-    ParseSatcoDxLine();
+    LoadLine(file, records[i].offset, records[i].length);
+    try {
+      ParseSatcoDxLine();
+    } catch (const ConversionError& e) {
+      throw FormatError(listName, i + 1, records[i].offset, e.what());
+    }
     if (!hasRoom()) return false;
     merge(record_);
   }

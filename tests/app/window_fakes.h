@@ -17,6 +17,7 @@
 #include "app/ui_services.h"
 #include "link/posix_com_port.h"
 #include "support/temp_dir.h"
+#include "tuneflash_version.h"
 
 namespace tuneflash::app::testing {
 
@@ -48,14 +49,23 @@ class RecordingMessages final : public MessageBoxes {
   QStringList errors;
   QStringList questions;
   bool answerYes = false;
+  // Yes/No questions: the answer each gets, in order (none left: no answer yet).
+  QList<bool> yesNoAnswers;
+  QStringList yesNoQuestions;
 
   void ShowError(QWidget*, const QString& title, const QString& text) override {
-    QCOMPARE_EQ(title, QStringLiteral("[Tuneflash 3.0.00]"));
+    QCOMPARE_EQ(title, QStringLiteral("[Tuneflash " TUNEFLASH_VERSION "]"));
     errors << text;
   }
   bool ConfirmYesCancel(QWidget*, const QString&, const QString& text) override {
     questions << text;
     return answerYes;
+  }
+  void AskYesNo(QWidget*, const QString& title, const QString& text,
+                std::function<void(bool)> answer) override {
+    QCOMPARE_EQ(title, QStringLiteral("[Tuneflash 3.0.00]"));
+    yesNoQuestions << text;
+    if (!yesNoAnswers.isEmpty()) answer(yesNoAnswers.takeFirst());
   }
 };
 

@@ -101,8 +101,9 @@ class WindowHandlersTest : public QObject {
     QVERIFY(!rig.port.PortOpen());
     QCOMPARE(lamp->color(), QColor(Qt::red));
     rig.OpenKeyFile();
-    rig.Click("SB_Sta");  // the port does not open: nothing starts, nothing is said
+    rig.Click("SB_Sta");  // the port does not open: nothing starts, an error box says why
     QVERIFY(rig.Status().isEmpty());
+    QCOMPARE(rig.messages.errors.size(), 1);
   }
 
   void OpenShowsTheIdentity() {

@@ -9,6 +9,7 @@
 
 #include "app/form_about.h"
 #include "app/port_lamp.h"
+#include "tuneflash_version.h"
 #include "window_fakes.h"
 
 namespace tuneflash::app::testing {
@@ -19,7 +20,7 @@ class WindowLayoutTest : public QObject {
  private slots:
   void StartUpState() {
     WindowRig rig;
-    QCOMPARE(rig.form.windowTitle(), QStringLiteral("Tuneflash 3.0.00"));
+    QCOMPARE(rig.form.windowTitle(), QStringLiteral("Tuneflash " TUNEFLASH_VERSION));
     QCOMPARE(rig.form.width(), 447);
     QCOMPARE(rig.form.height(), 430);
     QCOMPARE(rig.form.minimumSize(), rig.form.maximumSize());  // fixed border
@@ -182,7 +183,8 @@ class WindowLayoutTest : public QObject {
     QStringList texts;
     for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
     QVERIFY(texts.contains(QStringLiteral("Tuneflash-Edit")));
-    QVERIFY(texts.contains(QStringLiteral("Version :   3.0.00     (Build 3.0.10)")));
+    QVERIFY(
+        texts.contains(QStringLiteral("Version :   " TUNEFLASH_VERSION "     (Build " TUNEFLASH_BUILD ")")));
     QVERIFY(texts.contains(QStringLiteral("Windows NT / 2000 / XP")));
     QVERIFY(texts.contains(QStringLiteral("Memory make use of :  16 M")));
     auto* product = about.findChild<QLabel*>(QStringLiteral("Label_Product"));

@@ -7,85 +7,19 @@
 #include <QTimer>
 
 #include "app/window_satcodx.h"
+#include "box_rig.h"
 #include "boxdb/database_image.h"
 #include "boxdb/satellites.h"
 #include "boxdb/transponders.h"
-#include "boxsim/box_sim.h"
 #include "dld/data_image.h"
 #include "dld/file_io.h"
 #include "dld/record_reader.h"
-#include "sample_files.h"
 #include "satcodx/sample_database.h"
-#include "window_fakes.h"
 
 namespace tuneflash::app::testing {
-namespace {
-
-using tuneflash::testing::WriteBytes;
-
-Bytes LoaderFile() {
-  return SampleDownloadFile(PartitionSet::Loader,
-                            {.ident = 1, .softwareModule = "LDR", .softwareVersion = "2.10"}, 5000);
-}
-
-// Runs `action` at the window's next pump after the `nth` time the status line
-// shows a text for which `matches` holds (a box answers within milliseconds).
-void OnStatus(WindowRig& rig, std::function<bool(const QString&)> matches, int nth,
-              std::function<void()> action) {
-  auto* status = rig.Field("E_Start");
-  auto seen = std::make_shared<int>(0);
-  auto connection = std::make_shared<QMetaObject::Connection>();
-  *connection = QObject::connect(status, &QLineEdit::textChanged, status, [=](const QString& text) {
-    if (!matches(text) || ++*seen < nth) return;
-    QObject::disconnect(*connection);
-    QTimer::singleShot(0, action);
-  });
-}
-
-bool Is(const QString& text, const char* expected) {
-  return text == QLatin1String(expected);
-}
-
-// `expected` appears in `texts` in this order (other texts may lie between).
-bool InOrder(const QStringList& texts, const QStringList& expected) {
-  qsizetype at = 0;
-  for (const QString& text : texts) {
-    if (at < expected.size() && text == expected[at]) ++at;
-  }
-  return at == expected.size();
-}
-
-}  // namespace
 
 class WindowRunTest : public QObject {
   Q_OBJECT
-
-  struct BoxRig : WindowRig {
-    explicit BoxRig(boxsim::BoxFaults faults = {})
-        : WindowRig(LinkTiming{}, std::chrono::milliseconds(100)), box(MakeOptions(faults)) {
-      box.Start();
-      ports.devices = {{box.DevicePath(), "simulated box"}};
-    }
-    ~BoxRig() { box.Stop(); }
-    static boxsim::BoxSimOptions MakeOptions(boxsim::BoxFaults faults) {
-      boxsim::BoxSimOptions options;
-      options.faults = faults;
-      return options;
-    }
-    void OpenLoaderFile() {
-      WriteBytes(file, LoaderFile());
-      dialogs.answers << QString::fromStdString(file.string());
-      Click("SB_Open");
-    }
-    bool ControlsEnabled() {
-      for (const char* name : {"CB_Com", "CB_Upg", "P_Open", "P_Start", "P_VerInfo", "P_But"}) {
-        if (!Child<QWidget>(name)->isEnabled()) return false;
-      }
-      return true;
-    }
-    boxsim::BoxSim box;
-    std::filesystem::path file = dir / "loader.dld";
-  };
 
  private slots:
   void DownloadThenWaitForTheNextBox() {

@@ -1,7 +1,7 @@
 // tuneflash-screenshots: drives the real window against a simulated box on a
 // desktop (Xvfb with a window manager, see scripts/screenshot.sh) and saves
 // what a person sees: idle with a file chosen, during a download, with the
-// log shown, and the About window.
+// log shown, a failed run with its reason in the log, and the About window.
 #include <QDir>
 #include <QGuiApplication>
 #include <QListWidget>
@@ -63,9 +63,16 @@ int Run(const QString& outDir) {
   options.faults.badUploadSumBlock = 2;
   boxsim::BoxSim box(options);
   box.Start();
+  // A second box that falls silent in the middle of a transfer.
+  boxsim::BoxSimOptions silentOptions;
+  silentOptions.line.wireRate = 115200;
+  silentOptions.faults.silentAfterBlock = 3;
+  boxsim::BoxSim silentBox(silentOptions);
+  silentBox.Start();
 
   WindowRig rig(LinkTiming{}, std::chrono::milliseconds(300));
-  rig.ports.devices = {{box.DevicePath(), "simulated box (tuneflash-boxsim)"}};
+  rig.ports.devices = {{box.DevicePath(), "simulated box (tuneflash-boxsim)"},
+                       {silentBox.DevicePath(), "simulated box that falls silent"}};
   const std::filesystem::path file = rig.dir / "nordsat_channels.dld";
   tuneflash::testing::WriteBytes(file, DataSetFile());
 
@@ -94,6 +101,9 @@ int Run(const QString& outDir) {
   std::cout << "upload: " << rig.Status().toStdString() << "\n";
   if (rig.form.findChild<QWidget*>(QStringLiteral("P_Info"))->isVisible()) {
     rig.Click("SB_Info");
+    auto* log = rig.form.findChild<QListWidget*>(QStringLiteral("LB_Info"));
+    const auto naks = log->findItems(QStringLiteral("Send NAK"), Qt::MatchContains);
+    if (!naks.isEmpty()) log->scrollToItem(naks.front(), QAbstractItemView::PositionAtCenter);
     ok &= Shoot(rig.form, outDir + QStringLiteral("/tuneflash-log.png"));
     rig.Click("SB_Info");
   } else {
@@ -101,12 +111,24 @@ int Run(const QString& outDir) {
     ok = false;
   }
 
-  TFormAbout about(&rig.form);
-  about.show();
-  ok &= Shoot(about, outDir + QStringLiteral("/tuneflash-about.png"));
-  about.close();
+  // A failed run: the box on COM.02 falls silent; the reason stays in the log.
+  rig.Choose("CB_Upg", 0);
+  rig.Choose("CB_Com", 1);
+  rig.dialogs.answers << QString::fromStdString(file.string());
+  rig.Click("SB_Open");
+  rig.Click("SB_Sta");
+  std::cout << "failed run: " << rig.Status().toStdString() << "\n";
+  rig.Click("SB_Info");
+  ok &= Shoot(rig.form, outDir + QStringLiteral("/tuneflash-failed.png"));
+  rig.Click("SB_Info");
+
+  rig.form.NShowFormClick();
+  auto* about = rig.form.findChild<TFormAbout*>();
+  ok &= about != nullptr && Shoot(*about, outDir + QStringLiteral("/tuneflash-about.png"));
+  if (about != nullptr) about->close();
 
   rig.Click("SB_Reset");
+  silentBox.Stop();
   box.Stop();
   return ok ? 0 : 1;
 }

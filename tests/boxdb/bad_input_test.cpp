@@ -70,10 +70,9 @@ TEST(BadInput, CountsAndIndexesBeyondTheirTables) {
   DeleteTp(*loaded, 3);
   DeleteSatTps(*loaded, 2);
   DeleteSatTps(*loaded, 255);
-  CountSatTp(*loaded, 64);
+  CountSatTp(*loaded, 64, EditMode::Adding);
   EXPECT_EQ(GetSatTpCount(*loaded, 64), 0);
   Slot slot = kNoSlot;
-  ScopedEditMode adding(*loaded, EditMode::Adding);
   EXPECT_FALSE(AddTp(*loaded, testing::MakeTp(5, 1, 11000), slot));  // satellite 5 counts 65535 already
 }
 
@@ -105,7 +104,6 @@ TEST(BadInput, RandomImagesSurviveEveryOperation) {
           RemoveFromFavGroup(*db, static_cast<int>(rng() % 10), slot);
           break;
         case 4: {
-          ScopedEditMode adding(*db, EditMode::Adding);
           Slot tp = kNoSlot;
           AddTp(*db, testing::MakeTp(static_cast<std::uint8_t>(rng() % 64), 1, 11000), tp);
           AddProgram(*db, testing::MakeProgram(tp));
@@ -118,7 +116,12 @@ TEST(BadInput, RandomImagesSurviveEveryOperation) {
     }
     EXPECT_EQ(EncodeDatabaseImage(*db).size(), kDatabaseImageSize);
     Bytes out(kSystemSectorSize, 0xFF);
-    EncodeSystemSector(*db, out);
+    if (db->systemBlockValid) {
+      EncodeSystemSector(*db, out);
+    } else {
+      EXPECT_THROW(EncodeSystemSector(*db, out), std::invalid_argument);
+      EXPECT_FALSE(SystemBlockChanged(*db));  // nothing mended a broken block
+    }
   }
 }
 

@@ -54,7 +54,6 @@ inline SAT_TRANSPONDER_INFO_SHOW_T MakeTp(std::uint8_t sat, std::uint8_t number,
 
 // Adds in EditMode Adding, as the merge does.
 inline Slot Add(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& p) {
-  ScopedEditMode adding(db, EditMode::Adding);
   return AddProgram(db, p);
 }
 

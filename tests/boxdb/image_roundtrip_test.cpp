@@ -40,7 +40,6 @@ std::unique_ptr<BoxDatabase> RealisticDatabase() {
     bytes[27] = noise();
   }
   {
-    ScopedEditMode adding(*db, EditMode::Adding);
     for (int i = 0; i < 40; ++i) {
       const auto sat = static_cast<std::uint8_t>(i % 4);
       Slot slot = kNoSlot;

@@ -54,6 +54,7 @@ class ProgramsProperty : public ::testing::Test {
       SetGroupCount(db->casGroups[static_cast<std::size_t>(c)],
                     db->casGroupsShow[static_cast<std::size_t>(c)], CasKey(c), 0);
     }
+    db->systemBlockValid = true;  // as if read from a copy with right check values
     model.refs.fill(kNoSlot);
     for (std::size_t r = 0; r < kProgramRefCount; ++r) SetRef(*db, r, kNoSlot);
   }

@@ -155,6 +155,29 @@ TEST(SystemSector, WithoutAValidCopyDeletingProgramZeroChangesNothing) {
                           [](std::uint8_t b) { return b == 0xFF; }));
 }
 
+TEST(SystemSector, ABrokenCopyIsNeverMendedIntoANewSector) {
+  // Only copy: the lowest slot, naming program 10, its second check value wrong.
+  auto db = testing::ResetDb();
+  Bytes sector = ErasedSector();
+  Bytes broken = MakeBlock(4);
+  broken[250] ^= 1;
+  Place(sector, 0x100, broken);
+  ASSERT_FALSE(DecodeSystemSector(*db, sector));
+  EXPECT_FALSE(db->systemBlockValid);
+  for (int i = 0; i < 12; ++i) ASSERT_EQ(testing::Add(*db, testing::MakeProgram(1)), i);
+  DeleteProgram(*db, 10);
+  ClearProgramRefs(*db, 10);
+  EXPECT_FALSE(SystemBlockChanged(*db));
+  EXPECT_TRUE(std::equal(broken.begin(), broken.end(), db->systemBlock.bytes.begin()));
+  Bytes image(kSystemSectorSize, 0xFF);
+  EXPECT_THROW(EncodeSystemSector(*db, image), std::invalid_argument);
+  EXPECT_TRUE(std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0xFF; }));
+  // A valid copy read afterwards makes the block the tool's to change again.
+  Place(sector, 0x200, MakeBlock(5));
+  ASSERT_TRUE(DecodeSystemSector(*db, sector));
+  EXPECT_TRUE(db->systemBlockValid);
+}
+
 TEST(SystemSector, ShowFormFieldsSitWhereTheLayoutSays) {
   SYSTEM_DATA_BASE_T block;
   PutLe32(block.bytes, 0, (100u << 25) | (1u << 3));

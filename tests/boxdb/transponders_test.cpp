@@ -16,7 +16,6 @@ namespace {
 using testing::MakeTp;
 
 Slot AddTpNumbered(BoxDatabase& db, std::uint8_t sat, int frequency) {
-  ScopedEditMode adding(db, EditMode::Adding);
   Slot slot = kNoSlot;
   AddTp(db, MakeTp(sat, static_cast<std::uint8_t>(GetSatTpCount(db, sat) + 1), frequency), slot);
   return slot;
@@ -71,7 +70,7 @@ TEST(Transponders, RewriteOutsideAddingChangesOnlyTuning) {
   auto record = MakeTp(9, 77, 12000, 30000);
   record.polarisation = 0;
   record.fec = 4;
-  ASSERT_TRUE(WriteTp(*db, 0, record));
+  ASSERT_TRUE(WriteTp(*db, 0, record, EditMode::Idle));
   const auto show = db->satTpsShow[0];
   EXPECT_EQ(show.sat_index, 5);
   EXPECT_EQ(show.tp_number, 1);
@@ -85,7 +84,6 @@ TEST(Transponders, RewriteOutsideAddingChangesOnlyTuning) {
 TEST(Transponders, ValuesThatDoNotFitAreRefused) {
   auto db = testing::ResetDb();
   const auto before = EncodeDatabaseImage(*db);
-  ScopedEditMode adding(*db, EditMode::Adding);
   Slot slot = kNoSlot;
   EXPECT_FALSE(AddTp(*db, MakeTp(1, 1, 16384), slot));
   EXPECT_FALSE(AddTp(*db, MakeTp(1, 1, 11000, 65536), slot));
@@ -141,7 +139,6 @@ TEST(Transponders, DeletingRenumbersTheSatellite) {
   }
   const auto satOneBefore = Numbers(*db, 1);
   {
-    ScopedEditMode adding(*db, EditMode::Adding);
     auto onFour = testing::MakeProgram(4);
     auto onSeven = testing::MakeProgram(7);
     AddProgram(*db, onFour);
@@ -155,7 +152,27 @@ TEST(Transponders, DeletingRenumbersTheSatellite) {
   EXPECT_EQ(db->programHeader.program_count, 1);
   EXPECT_EQ(ProgramTpIndex(*db, 1), 7);
   EXPECT_EQ(Numbers(*db, 1), satOneBefore);
-  EXPECT_EQ(db->editMode, EditMode::Idle);
+}
+
+TEST(Transponders, DeleteWithACountAlreadyZeroChangesNothing) {
+  // Tables read from a box can say a satellite, or the table, has no
+  // transponder while a slot is in use: counting it off would wrap.
+  for (const bool tableCountZero : {false, true}) {
+    auto db = testing::ResetDb();
+    AddTpNumbered(*db, 5, 11000);
+    AddTpNumbered(*db, 6, 12000);
+    AddProgram(*db, testing::MakeProgram(0));
+    if (tableCountZero) {
+      db->satTpHeader.tp_count = 0;
+    } else {
+      db->satTpHeader.tp_per_satellite[5] = 0;
+    }
+    const auto before = EncodeDatabaseImage(*db);
+    DeleteTp(*db, 0);
+    EXPECT_EQ(EncodeDatabaseImage(*db), before) << tableCountZero;
+    EXPECT_TRUE(IsTpUsed(*db, 0));
+    EXPECT_EQ(ProgramCount(*db), 1);
+  }
 }
 
 TEST(Transponders, DeletingNumberHundredOf140) {

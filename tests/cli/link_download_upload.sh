@@ -49,12 +49,15 @@ set -e
 [ "$rc" -eq 1 ] && grep -q "/dev/tuneflash-missing: does not exist" missing.txt && grep -q "COM.01" missing.txt
 
 # Ctrl-C while waiting for a hello that never comes closes the port: exit 130.
-python3 -c 'import os, pty, sys, time
+silent_line() {  # a pty nobody answers on; its device goes to $1
+  python3 -c 'import os, pty, sys, time
 m, s = pty.openpty()
 print(os.ttyname(s), flush=True)
-time.sleep(30)' > silent.txt &
-SILENT_PID=$!
-for _ in $(seq 100); do [ -s silent.txt ] && break; sleep 0.05; done
+time.sleep(30)' > "$1" &
+  SILENT_PID=$!
+  for _ in $(seq 100); do [ -s "$1" ] && break; sleep 0.05; done
+}
+silent_line silent.txt
 "$CLI" download --port "$(cat silent.txt)" key.dld > ctrlc.txt 2> ctrlc.err &
 CLI_PID=$!
 sleep 0.5
@@ -98,12 +101,7 @@ pulled uploading --hangup-after-block 1 -- upload --set key --force kept.dld
 [ "$(cat kept.dld)" = "old" ]
 
 # --timeout: a box silent that long in a wait ends the run naming the phase.
-python3 -c 'import os, pty, sys, time
-m, s = pty.openpty()
-print(os.ttyname(s), flush=True)
-time.sleep(30)' > silent2.txt &
-SILENT_PID=$!
-for _ in $(seq 100); do [ -s silent2.txt ] && break; sleep 0.05; done
+silent_line silent2.txt
 set +e
 timeout 20 "$CLI" download --port "$(cat silent2.txt)" --timeout 0.3 key.dld > timeout.out 2> timeout.err
 rc=$?

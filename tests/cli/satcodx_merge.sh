@@ -48,4 +48,57 @@ grep -q "'160 ' is not a valid integer value" bad.log
 [ ! -e bad.dld ]
 [ $rc_missing -eq 1 ] || { echo "missing list: exit $rc_missing"; exit 1; }
 grep -q "missing.sdx" missing.log
+
+# One summary line per list; the same as JSON; no work directory left behind.
+grep -q "turksat420e_v103_sirfi_sample.sdx: Turksat (42.0E)   \[  42.0 \]: 534 lines read, 534 programs and" \
+  turksat420e_v103_sirfi_sample.log
+[ -z "$(ls -A work)" ] || { echo "work directory left behind: $(ls work)"; exit 1; }
+"$CLI" merge-satcodx box.dld "$LISTS/turksat420e_v103_sirfi_sample.sdx" -o j.dld --workdir work --format json > j.json
+python3 -c "
+import json; d = json.load(open('j.json'))['lists'][0]
+assert d['lines_read'] == 534 and d['programs_merged'] == 534 and d['satellite_found'], d"
+"$CLI" merge-satcodx box.dld "$LISTS/turksat420e_v103_sirfi_sample.sdx" -o k.dld --workdir work --keep-work \
+  > /dev/null 2> keep.log
+kept=$(sed -n 's/^tuneflash-cli: work files kept in //p' keep.log)
+[ -f "$kept/SatcoDX_FileName.dld" ] || { echo "kept work directory missing: '$kept'"; exit 1; }
+
+# Mixed line ends: every line is merged, as with the list as it came.
+python3 -c "
+d = open('$LISTS/turksat420e_v103_sirfi_sample.sdx','rb').read()
+recs = [d[i:i+128] for i in range(0, 534 * 129, 129)]
+ends = [b'\r\n', b'\n', b'', b'\r\n\r\n']
+open('mixed.sdx','wb').write(b''.join(r + ends[i % 4] for i, r in enumerate(recs)) + b'\x1a')"
+"$CLI" merge-satcodx box.dld mixed.sdx -o mixed.dld --workdir work > mixed.log
+grep -q "534 lines read, 534 programs" mixed.log
+cmp mixed.dld turksat420e_v103_sirfi_sample.dld
+
+# Several merges of different inputs at once, twice over: each output from its own input.
+for round in 1 2; do
+  pids=()
+  for list in "$LISTS"/*.sdx; do
+    name=$(basename "$list" .sdx)
+    "$CLI" merge-satcodx box.dld "$list" -o "par-$name.dld" > /dev/null 2>&1 & pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid"; done
+  for list in "$LISTS"/*.sdx; do
+    name=$(basename "$list" .sdx)
+    cmp "par-$name.dld" "$name.dld" || { echo "round $round: $name built from another input"; exit 1; }
+  done
+done
+
+# Not a record, and "_" outside the PID columns: the merge stops naming the line, nothing written.
+python3 -c "
+d = bytearray(open('$LISTS/turksat420e_v103_sirfi_sample.sdx','rb').read())
+cut = bytes(d[:129 * 5]) + b'garbage' + bytes(d[129 * 5:])
+open('garbage.sdx','wb').write(cut)
+d[129 * 7 + 42] = ord('_')
+open('underscore.sdx','wb').write(d)"
+set +e
+"$CLI" merge-satcodx box.dld garbage.sdx -o garbage.dld --workdir work > garbage.log 2>&1; rc_garbage=$?
+"$CLI" merge-satcodx box.dld underscore.sdx -o underscore.dld --workdir work > underscore.log 2>&1; rc_under=$?
+set -e
+[ $rc_garbage -eq 1 ] && [ ! -e garbage.dld ] || { echo "garbage: exit $rc_garbage"; exit 1; }
+grep -q 'garbage.sdx: line 6 (byte offset 645): no "SATCODX" where a record must start' garbage.log
+[ $rc_under -eq 1 ] && [ ! -e underscore.dld ] || { echo "underscore: exit $rc_under"; exit 1; }
+grep -q "underscore.sdx: line 8 (byte offset 903): '_' is not a valid integer value" underscore.log
 echo "cli satcodx merge: 1 passed, 0 failed"

@@ -4,12 +4,16 @@
 
 #include <string_view>
 
+#include "dld/builder.h"
 #include "dld/bytes.h"
+#include "dld/records.h"
 
 namespace tuneflash {
 namespace {
 
-ByteSpan Ascii(std::string_view s) { return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()}; }
+ByteSpan Ascii(std::string_view s) {
+  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
 
 TEST(CalcCrc32, KnownVectors) {
   EXPECT_EQ(CalcCrc32(ByteSpan{}), 0xFFFFFFFFu);
@@ -27,13 +31,22 @@ TEST(CalcCrc32, CountCoversOnlyTheFirstBytes) {
   EXPECT_THROW(CalcCrc32(data, 13), std::out_of_range);
 }
 
-TEST(CalcCrc32, StoredLeastSignificantByteFirst) {
-  std::uint8_t stored[4] = {};
-  PutLe32(stored, 0, CalcCrc32(Ascii("123456789")));
-  EXPECT_EQ(stored[0], 0xE7);
-  EXPECT_EQ(stored[1], 0xE6);
-  EXPECT_EQ(stored[2], 0x76);
-  EXPECT_EQ(stored[3], 0x03);
+TEST(CalcCrc32, HeaderCarriesItsCheckValueLeastSignificantByteFirst) {
+  // A sealed header record: the check value over bytes 3..66 stands in bytes 67..70, low byte first.
+  FILE_DOWNLOAD_HEADER_T header;
+  SetFieldText(header.acManufacture, "MAKER");
+  header.ucPartitionCount = 8;
+  const auto sealed = SealHeader(header);
+  const std::uint32_t crc = CalcCrc32(ByteSpan(sealed).subspan(kHeaderPayloadOffset, kHeaderPayloadSize));
+  EXPECT_EQ(sealed[kHeaderCrcOffset], crc & 0xFF);
+  EXPECT_EQ(sealed[kHeaderCrcOffset + 1], (crc >> 8) & 0xFF);
+  EXPECT_EQ(sealed[kHeaderCrcOffset + 2], (crc >> 16) & 0xFF);
+  EXPECT_EQ(sealed[kHeaderCrcOffset + 3], crc >> 24);
+  EXPECT_EQ(header.uiCrc, crc);
+  // A byte of the covered area changes it.
+  auto changed = header;
+  SetFieldText(changed.acManufacture, "MAKES");
+  EXPECT_NE(SealHeader(changed)[kHeaderCrcOffset], sealed[kHeaderCrcOffset]);
 }
 
 }  // namespace

@@ -119,6 +119,46 @@ TEST(DataImage, PackRefusesADatabaseThatFitsNoLayout) {
   EXPECT_THROW(PackDatabase(noisy, 2), DataImageError);
 }
 
+// A database image whose packed form takes between `low` and `high` bytes:
+// pseudo-random bytes at the start, 0xFF after them, and single marks in the
+// 0xFF area to fine-tune the packed size. Empty when none is found.
+Bytes DatabaseImagePackingTo(std::size_t low, std::size_t high) {
+  auto imageOf = [](std::size_t noise, std::size_t marks) {
+    Bytes db(kDatabaseImageSize, 0xFF);
+    std::uint32_t s = 9;
+    for (std::size_t i = 0; i < noise; ++i) {
+      s = s * 1664525u + 1013904223u;
+      db[i] = static_cast<std::uint8_t>(s >> 24);
+    }
+    for (std::size_t j = 0; j < marks; ++j)
+      db[kDatabaseImageSize - 1 - 512 * j] = static_cast<std::uint8_t>(j);
+    return db;
+  };
+  std::size_t first = 0, last = high;  // the most noise that packs below `low`
+  while (first + 1 < last) {
+    const std::size_t mid = (first + last) / 2;
+    (LzoCompress(imageOf(mid, 0)).size() < low ? first : last) = mid;
+  }
+  for (std::size_t marks = 0; marks < 300; ++marks) {
+    Bytes db = imageOf(first, marks);
+    const std::size_t size = LzoCompress(db).size();
+    if (size >= low) return size <= high ? db : Bytes{};
+  }
+  return {};
+}
+
+TEST(DataImage, PackRefusesTheGapBetweenTheLayouts) {
+  // 61,353 to 61,432 packed bytes fit neither the small layout nor the large one.
+  const Bytes gap = DatabaseImagePackingTo(61353, 61432);
+  ASSERT_FALSE(gap.empty());
+  EXPECT_THROW(PackDatabase(gap, 2), DataImageError);
+  for (const auto& [low, high] : {std::pair{61250u, 61352u}, std::pair{61433u, 61530u}}) {
+    const Bytes db = DatabaseImagePackingTo(low, high);
+    ASSERT_FALSE(db.empty()) << low;
+    EXPECT_EQ(StoredPackedLength(PackDatabase(db, 2), 2), LzoCompress(db).size());
+  }
+}
+
 TEST(DataImage, DownloadFileToImageAndBack) {
   const Bytes image = BoxImage(1);
   FILE_DOWNLOAD_HEADER_T header;

@@ -46,6 +46,30 @@ TEST(DownloadTest, BlockNumbersRunOnAcrossPartitionsAndEachRecordEndsShort) {
   EXPECT_EQ(d.observer.events, CleanDownloadEvents(8));
   EXPECT_EQ(d.record.received, DownloadFrames(file));
   EXPECT_TRUE(d.record.protocolErrors.empty());
+  // The typed progress: the transfer in bytes of the whole, the rest in partitions.
+  using Kind = ProgressEvent::Kind;
+  const std::size_t dataBytes = file.size() - kHeaderRecordSize - 8 * kPartitionRecordSize;
+  std::vector<std::string> phases;
+  std::size_t lastDone = 0;
+  for (const ProgressEvent& e : d.observer.progress) {
+    if (e.kind != Kind::Advanced) {
+      phases.push_back(std::string(PhaseText(e.phase)) +
+                       (e.kind == Kind::PhaseStarted ? " started" : " ended"));
+      continue;
+    }
+    if (e.phase == LinkPhase::Transfer) {
+      EXPECT_EQ(e.unit, ProgressEvent::Unit::ByteCount);
+      EXPECT_EQ(e.total, dataBytes);
+      EXPECT_GT(e.done, lastDone);
+      lastDone = e.done;
+    } else {
+      EXPECT_EQ(e.total, 8u);
+    }
+  }
+  EXPECT_EQ(lastDone, dataBytes);
+  EXPECT_EQ(phases,
+            (std::vector<std::string>{"verify started", "verify ended", "transfer started", "transfer ended",
+                                      "erase started", "erase ended", "program started", "program ended"}));
   ASSERT_FALSE(d.record.blockNumbers.empty());
   for (std::size_t i = 0; i < d.record.blockNumbers.size(); ++i) {
     EXPECT_EQ(d.record.blockNumbers[i], static_cast<std::uint8_t>(i + 1)) << "block " << i;
@@ -166,7 +190,8 @@ TEST(DownloadTest, SilenceInMidTransferFailsWithinThePollLimits) {
   EXPECT_EQ(d.failure->cause, FailureCause::NoReply);
   EXPECT_EQ(d.failure->block, 4u);
   EXPECT_EQ(d.failure->reply, kAck);  // the ACK of block 3 was the last reply
-  EXPECT_EQ(DescribeFailure(*d.failure).rfind("transfer, partition 1, block 4, last reply 06: no reply", 0), 0u)
+  EXPECT_EQ(DescribeFailure(*d.failure).rfind("transfer, partition 1, block 4, last reply 06: no reply", 0),
+            0u)
       << DescribeFailure(*d.failure);
 }
 
@@ -214,7 +239,8 @@ TEST(DownloadTest, AHangUpEndsTheRunNamingTheDevice) {
   for (const Case& c : cases) {
     const auto started = std::chrono::steady_clock::now();
     const auto d = Download(SetFile(PartitionSet::Loader), c.faults);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));  // not the 5000-poll limits
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              std::chrono::seconds(10));  // not the 5000-poll limits
     EXPECT_FALSE(d.ok);
     EXPECT_EQ(d.observer.Only("status").back(), c.lastStatus);
     ASSERT_TRUE(d.failure);

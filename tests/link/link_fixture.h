@@ -148,7 +148,8 @@ inline std::vector<std::string> DownloadFrames(const Bytes& file) {
     frames.push_back("partition");
     offset += kPartitionRecordSize;
     const std::size_t total = GetLe24(file, offset + 1) + 4u;
-    for (std::size_t n = 0; n <= total / kDataBlockPayload; ++n) frames.push_back("block " + std::to_string(block++ & 0xFF));
+    for (std::size_t n = 0; n <= total / kDataBlockPayload; ++n)
+      frames.push_back("block " + std::to_string(block++ & 0xFF));
     offset += total;
   }
   return frames;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -155,7 +157,8 @@ TEST_F(BarePty, APulledLineEndsTheWaitForHelloAndTheStartLoop) {
     if (observer_.pumps == 3) PullTheLine();
   };
   const auto started = std::chrono::steady_clock::now();
-  const auto result = RunStartLoop(port_, observer_, [] { return LinkOk(); }, StartLoopOptions{});
+  const auto result = RunStartLoop(
+      port_, observer_, [] { return LinkOk(); }, StartLoopOptions{});
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
   EXPECT_FALSE(result.lastSucceeded);
   EXPECT_FALSE(result.stoppedByUser);
@@ -199,6 +202,26 @@ TEST(SerialPortTest, MissingAndUnsuitableDevicesSayWhatAndWhere) {
   EXPECT_EQ(port.OpenComPort((dir / "plain").string()).error().detail,
             (dir / "plain").string() + ": is not a serial device");
   EXPECT_FALSE(port.PortOpen());
+}
+
+// A device the user may not open names the group that would let them. Root
+// opens anything, so the open is made by a child that has given up root.
+TEST_F(BarePty, PermissionDeniedNamesTheDeviceAndTheGroup) {
+  ::chmod(device_.c_str(), 0600);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    PosixComPort other;
+    const auto refused = other.OpenComPort(device_);
+    const bool named = !refused && refused.error().detail.rfind(device_ + ": permission denied", 0) == 0 &&
+                       refused.error().detail.find("usermod -aG ") != std::string::npos;
+    ::_exit(named ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(BarePty, StatusFramesGoOutAsTheTableSays) {

@@ -31,7 +31,10 @@ TEST(LinkStressTest, TwoHundredDownloadsAndUploadsLoseNoFrame) {
   options.maxBoxes = kRuns;
   options.timing = FastTiming();
   const auto downloads = RunStartLoop(
-      line.port, observer, [&] { return DownloadFile(line.port, observer, dir / "key.dld", 1, {true, FastTiming()}); },
+      line.port, observer,
+      [&] {
+        return DownloadFile(line.port, observer, dir / "key.dld", 1, {true, FastTiming()});
+      },
       options);
   EXPECT_EQ(downloads.boxesSucceeded, kRuns);
   EXPECT_TRUE(observer.failures.empty());

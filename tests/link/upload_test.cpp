@@ -2,14 +2,14 @@
 // and back up, the file the upload writes, and faults on the box's side.
 #include "link/upload.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "dld/crc32.h"
 #include "dld/download_header.h"
 #include "dld/file_io.h"
 #include "dld/record_reader.h"
 #include "link/download.h"
-#include <algorithm>
-#include <thread>
-
 #include "link_fixture.h"
 
 namespace tuneflash::testing {

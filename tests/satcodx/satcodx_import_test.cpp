@@ -185,20 +185,17 @@ TEST_F(SatcoDxImportTest, ConversionErrorEndsTheImportWithNothingSaved) {
   SdxColumns bad = Line("011000000", "Bad");
   bad.symbolRate = "2750 ";
   EXPECT_THROW(Import({List("bad.sdx", SdxFile({SdxLine(Line("011778000", "A")), SdxLine(bad)}))}),
-               ConversionError);
+               SatcoDxFormatError);
   EXPECT_EQ(ReadWholeFile(work), original);
-  // Fewer than 52 bytes: the position column is empty.
-  EXPECT_THROW(Import({List("short.sdx", Bytes(40, ' '))}), ConversionError);
+  EXPECT_THROW(Import({List("blank.sdx", Bytes(40, ' '))}), SatcoDxFormatError);
   EXPECT_THROW(Import({dir / "missing.sdx"}), FileError);
   EXPECT_EQ(ReadWholeFile(work), original);
 }
 
-TEST_F(SatcoDxImportTest, ListWithoutACompleteLineStillClearsItsSatellite) {
+TEST_F(SatcoDxImportTest, ListCutShortEndsTheImportWithNothingSaved) {
   const std::string line = SdxLine(Line("011778000", "A"));
-  ASSERT_TRUE(Import({List("short.sdx", Bytes(line.begin(), line.begin() + 100))}));
-  ASSERT_TRUE(DldToDatabase(work, *db, conversion));
-  EXPECT_EQ(GetSatTpCount(*db, 0), 0);
-  EXPECT_EQ(ProgramCount(*db), 12);
+  EXPECT_THROW(Import({List("short.sdx", Bytes(line.begin(), line.begin() + 100))}), SatcoDxFormatError);
+  EXPECT_EQ(ReadWholeFile(work), original);
 }
 
 TEST_F(SatcoDxImportTest, RealListsMergeIntoDataFiles) {

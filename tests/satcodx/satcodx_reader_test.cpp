@@ -6,6 +6,7 @@
 
 #include "dld/file_io.h"
 #include "dld/int_text.h"
+#include "satcodx/satcodx_import.h"
 #include "satcodx/sdx_lines.h"
 
 namespace tuneflash {
@@ -92,12 +93,22 @@ TEST(SatcoDxReader, NumbersRewrittenAsText) {
 TEST(SatcoDxReader, NotGivenColumnsAndConversionErrors) {
   SdxColumns s;
   s.pidA = s.pidB = s.pidC = "____";
-  s.serviceId = "_____";
   auto r = Parse(s);
   EXPECT_EQ(r.pid_a_text, "8191");
   EXPECT_EQ(r.pid_b_text, "8191");
   EXPECT_EQ(r.pid_c_text, "8191");
-  EXPECT_EQ(r.service_id, 0);
+  // Only the PID columns know "not given"; anywhere else "_" is no number.
+  for (auto column :
+       {&SdxColumns::serviceId, &SdxColumns::frequencyKHz, &SdxColumns::position, &SdxColumns::symbolRate}) {
+    SdxColumns n;
+    n.*column = std::string((n.*column).size(), '_');
+    EXPECT_THROW(Parse(n), ConversionError) << n.*column;
+  }
+  for (auto column : {&SdxColumns::polarisation, &SdxColumns::fec}) {
+    SdxColumns n;
+    n.*column = '_';
+    EXPECT_THROW(Parse(n), ConversionError);
+  }
   s = {};
   s.pidA = "160 ";  // a blank after the digits is still an error
   EXPECT_THROW(Parse(s), ConversionError);
@@ -116,41 +127,106 @@ TEST(SatcoDxReader, NameStopsAtZeroBytes) {
   EXPECT_EQ(reader.record().name, "Das" + std::string("e HD        "));
 }
 
-TEST(SatcoDxReader, LineOffsetsBackToBackAndSeparated) {
+std::vector<std::size_t> Offsets(const Bytes& file) {
+  std::vector<std::size_t> offsets;
+  for (const auto& r : SatcoDxRecords(file, "t.sdx")) offsets.push_back(r.offset);
+  return offsets;
+}
+
+// Line and offset of the SatcoDxFormatError `file` raises, or {0, 0}.
+std::pair<std::size_t, std::size_t> FormatErrorAt(const Bytes& file) {
+  try {
+    SatcoDxRecords(file, "t.sdx");
+  } catch (const SatcoDxFormatError& e) {
+    EXPECT_NE(std::string(e.what()).find("t.sdx: line " + std::to_string(e.line()) + " (byte offset " +
+                                         std::to_string(e.offset()) + ")"),
+              std::string::npos)
+        << e.what();
+    return {e.line(), e.offset()};
+  }
+  return {0, 0};
+}
+
+TEST(SatcoDxReader, RecordsFoundWhateverSeparatesThem) {
   const auto a = SdxLine({});
-  EXPECT_TRUE(SatcoDxLineOffsets(Bytes(127, 'x')).empty());
-  EXPECT_EQ(SatcoDxLineOffsets(SdxFile({a})).size(), 1u);
+  EXPECT_TRUE(Offsets(Bytes()).empty());
+  EXPECT_EQ(Offsets(SdxFile({a})), (std::vector<std::size_t>{0}));
   Bytes three = SdxFile({a, a, a});
-  three.resize(three.size() + 100, 0);  // a partial line is ignored
-  EXPECT_EQ(SatcoDxLineOffsets(three), (std::vector<std::size_t>{0, 128, 256}));
-  // Back to back, a line that does not begin with the signature is still read.
-  std::string odd = a;
-  odd[0] = 'X';
-  EXPECT_EQ(SatcoDxLineOffsets(SdxFile({a, odd, a})).size(), 3u);
-  // Separated by a line feed: stride 129, ending at a NUL tail.
+  three.resize(three.size() + 100, 0);  // a tail of NUL bytes is no record
+  EXPECT_EQ(Offsets(three), (std::vector<std::size_t>{0, 128, 256}));
   Bytes separated = SdxFile({a, a, a}, "\n");
   separated.push_back(0);
   separated.insert(separated.end(), 200, ' ');
-  EXPECT_EQ(SatcoDxLineOffsets(separated), (std::vector<std::size_t>{0, 129, 258}));
-  EXPECT_EQ(SatcoDxLineOffsets(SdxFile({a, a}, "\r\n\r\n\n")), (std::vector<std::size_t>{0, 133}));
+  EXPECT_EQ(Offsets(separated), (std::vector<std::size_t>{0, 129, 258}));
+  EXPECT_EQ(Offsets(SdxFile({a, a}, "\r\n\r\n\n")), (std::vector<std::size_t>{0, 133}));
+  // Every mix of CRLF, LF and none, each line its own, then the old end-of-file mark.
+  Bytes mixed;
+  for (const std::string_view end : {"\r\n", "\r\n", "\n", "\r\n", "", "\n"}) {
+    mixed.insert(mixed.end(), a.begin(), a.end());
+    mixed.insert(mixed.end(), end.begin(), end.end());
+  }
+  mixed.push_back(0x1A);
+  EXPECT_EQ(Offsets(mixed), (std::vector<std::size_t>{0, 130, 260, 389, 519, 647}));
+  // A line shorter than 128 bytes ends at its line end; the rest reads as zero.
+  const Bytes shortLine = SdxFile({a.substr(0, 120), a}, "\n");
+  const auto records = SatcoDxRecords(shortLine, "t.sdx");
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0], (SatcoDxRecordSpan{0, 120, 121}));
+}
+
+TEST(SatcoDxReader, AnythingElseWhereARecordMustStartIsAnError) {
+  const auto a = SdxLine({});
+  std::string odd = a;
+  odd[0] = 'X';
+  EXPECT_EQ(FormatErrorAt(SdxFile({a, odd, a})), (std::pair<std::size_t, std::size_t>{2, 128}));
+  EXPECT_EQ(FormatErrorAt(SdxFile({a, a, odd}, "\r\n")), (std::pair<std::size_t, std::size_t>{3, 260}));
+  EXPECT_EQ(FormatErrorAt(Bytes(127, 'x')), (std::pair<std::size_t, std::size_t>{1, 0}));
+  Bytes tail = SdxFile({a}, "\n");
+  for (const char c : std::string("\n \r\0x", 6)) tail.push_back(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(FormatErrorAt(tail), (std::pair<std::size_t, std::size_t>{2, 130}));
+  // A numeric column that does not convert names its line too.
+  SdxColumns bad;
+  bad.symbolRate = "27_00";
+  const Bytes file = SdxFile({a, SdxLine(bad)}, "\n");
+  SatcoDxReader reader;
+  int merged = 0;
+  try {
+    reader.ReadSatcoDxFile(
+        file, [] { return true; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, nullptr, "l.sdx");
+    ADD_FAILURE() << "no error";
+  } catch (const SatcoDxFormatError& e) {
+    EXPECT_EQ(e.line(), 2u);
+    EXPECT_EQ(e.offset(), 129u);
+    EXPECT_NE(std::string(e.what()).find("l.sdx: line 2"), std::string::npos);
+  }
+  EXPECT_EQ(merged, 1);
+  // A list that is not made of records merges nothing at all.
+  merged = 0;
+  EXPECT_THROW(
+      reader.ReadSatcoDxFile(
+          SdxFile({a, odd}), [] { return true; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, nullptr),
+      SatcoDxFormatError);
+  EXPECT_EQ(merged, 0);
 }
 
 TEST(SatcoDxReader, RoomCheckStopsBeforeTheLine) {
+  // The import's own room check: with 3997 programs, two more lines fit.
   const auto a = SdxLine({});
   const Bytes file = SdxFile({a, a, a});
+  auto db = std::make_unique<BoxDatabase>();
+  db->programHeader.program_count = 3997;
+  const auto hasRoom = [&db] { return DatabaseHasRoom(*db); };
+  const auto merge = [&db](const SATCODX_INFO_SHOW_T&) { ++db->programHeader.program_count; };
   SatcoDxReader reader;
-  int merged = 0;
   int pumps = 0;
-  EXPECT_TRUE(reader.ReadSatcoDxFile(
-      file, [] { return true; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, [&] { ++pumps; }));
-  EXPECT_EQ(merged, 3);
+  EXPECT_FALSE(reader.ReadSatcoDxFile(file, hasRoom, merge, [&] { ++pumps; }));
+  EXPECT_EQ(db->programHeader.program_count, 3999);
   EXPECT_EQ(pumps, 3);
-  merged = 0;
-  EXPECT_FALSE(reader.ReadSatcoDxFile(
-      file, [&] { return merged < 2; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, nullptr));
-  EXPECT_EQ(merged, 2);
+  db->programHeader.program_count = 0;
+  EXPECT_TRUE(reader.ReadSatcoDxFile(file, hasRoom, merge, nullptr));
+  EXPECT_EQ(db->programHeader.program_count, 3);
   EXPECT_TRUE(reader.ReadSatcoDxFile(
-      Bytes(100, ' '), [] { return false; }, [&](const SATCODX_INFO_SHOW_T&) { ++merged; }, nullptr));
+      Bytes(100, ' '), [] { return false; }, merge, nullptr));
 }
 
 TEST(SatcoDxReader, RealListsReadWhole) {

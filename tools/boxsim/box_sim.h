@@ -23,20 +23,21 @@ namespace tuneflash::boxsim {
 // Faults on request. Counts of blocks and replies are 1-based within one
 // session; 0 (or -1 for partitions) leaves the fault out.
 struct BoxFaults {
-  int refuseHeader = 0;          // NAK the first n download headers
-  int nakBlock = 0;              // NAK the k-th data block of a download, once
-  int badUploadSumBlock = 0;     // send the k-th data block of an upload with a wrong sum, once
-  int strayBeforeReply = 0;      // one stray byte (0x41) before the k-th reply byte of a download
-  int eraseFailPartition = -1;   // report an erase failure for partition i (0-based) ...
-  int eraseFailTimes = 1;        // ... this many times before its erase succeeds
-  int silentAfterBlock = 0;      // fall silent after the k-th data block (taken or sent)
-  bool badUploadHeader = false;  // upload header with a wrong check value
+  int refuseHeader = 0;           // NAK the first n download headers
+  int nakBlock = 0;               // NAK the k-th data block of a download, once
+  int badUploadSumBlock = 0;      // send the k-th data block of an upload with a wrong sum, once
+  int strayBeforeReply = 0;       // one stray byte (0x41) before the k-th reply byte of a download
+  int eraseFailPartition = -1;    // report an erase failure for partition i (0-based) ...
+  int eraseFailTimes = 1;         // ... this many times before its erase succeeds
+  int silentAfterBlock = 0;       // fall silent after the k-th data block (taken or sent)
+  bool badUploadHeader = false;   // upload header with a wrong check value
   int programFailPartition = -1;  // report a program failure for partition i (0-based)
   int hangupAfterBlock = 0;       // hang up at the k-th data block: instead of its ACK / of sending it
   int hangupWhileErasing = -1;    // hang up the line instead of the erase result of partition i (0-based)
   int refuseUploadRequest = 0;    // NAK the first n upload requests
   bool noUploadHeader = false;    // never send the upload header
-  bool badUploadPartition = false;  // send the first partition record of an upload with a wrong check value, once
+  bool badUploadPartition =
+      false;  // send the first partition record of an upload with a wrong check value, once
 };
 
 struct BoxSimOptions {

@@ -13,6 +13,7 @@
 
 #include "boxsim/box_sim.h"
 #include "link/box_registry.h"
+#include "tuneflash_version.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
       "A simulated box on a pseudo-terminal: says hello, takes downloads into its flash model and "
       "answers uploads from it.",
       "tuneflash-boxsim"};
+  app.set_version_flag("--version", "tuneflash-boxsim " TUNEFLASH_VERSION);
   BoxSimOptions options;
   std::string link;
   std::string flash;
@@ -84,7 +86,8 @@ int main(int argc, char** argv) {
       ->default_val(1);
   app.add_option("--silent-after-block", f.silentAfterBlock, "Fall silent after the K-th data block");
   app.add_flag("--bad-upload-header", f.badUploadHeader, "Send the upload header with a wrong check value");
-  app.add_option("--program-fail", f.programFailPartition, "Report a program failure for partition I (from 0)");
+  app.add_option("--program-fail", f.programFailPartition,
+                 "Report a program failure for partition I (from 0)");
   app.add_option("--hangup-after-block", f.hangupAfterBlock,
                  "Hang up the line (like a pulled adapter) at the K-th data block: instead of its ACK in a "
                  "download, instead of sending it in an upload");

@@ -5,10 +5,10 @@
 #include "boxdb/satellites.h"
 #include "boxdb/transponders.h"
 #include "dld/file_io.h"
+#include "jobs/satcodx_download.h"
 #include "link/link_fixture.h"
 #include "link/link_waits.h"
 #include "satcodx/sample_database.h"
-#include "satcodx/satcodx_download.h"
 
 namespace tuneflash {
 namespace {

@@ -1,5 +1,5 @@
 // SatcoDX download sequence.
-#include "satcodx/satcodx_download.h"
+#include "jobs/satcodx_download.h"
 
 #include <thread>
 

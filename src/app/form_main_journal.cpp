@@ -1,0 +1,138 @@
+// TFormMain: the observer seam the sequences report to, and the run journal
+// kept from it: a time-stamped log line per step, the box tally, the reason
+// of the last failure and the progress bar's rate and time left.
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTime>
+
+#include "app/form_main.h"
+#include "app/port_combo_box.h"
+#include "app/port_lamp.h"
+#include "link/upgrade_status.h"
+
+namespace tuneflash::app {
+namespace {
+
+// The log keeps the latest lines of a long day at the desk.
+constexpr int kLogLineLimit = 20000;
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool IsPercentText(std::string_view text) {
+  for (const std::string_view prefix : {kTransferPercentPrefix, kErasePercentPrefix, kProgramPercentPrefix}) {
+    if (text.starts_with(prefix)) return true;
+  }
+  return false;
+}
+
+QString StatusQString(int status) {
+  return ToQString(*StatusText(status));
+}
+
+}  // namespace
+
+void TFormMain::ShowStatus(std::string_view text) {
+  const QString line = ToQString(text);
+  if (!IsPercentText(text)) {
+    // Every other text is a step of the run: it goes to the log (before the
+    // status line changes) and starts the rate and time left afresh.
+    estimate_.Begin(PhaseEstimate::Clock::now());
+    AddStampedLine(line);
+    if (line == StatusQString(kUpdateSuccess)) {
+      ++tally_.ok;
+      AddStampedLine(QStringLiteral("Boxes since start: ") + QString::fromStdString(tally_.Text()));
+      RefreshStatusTooltip();
+    }
+  }
+  RefreshProgressTooltip();
+  w_.E_Start->setText(line);
+}
+
+void TFormMain::SetRunControlsEnabled(bool enabled) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{w_.CB_Com, w_.CB_Upg, w_.P_Open, w_.P_Start, w_.P_VerInfo}) {
+    control->setEnabled(enabled);
+  }
+}
+
+void TFormMain::AddLogLine(std::string_view line) {
+  w_.LB_Info->addItem(ToQString(line));
+  w_.LB_Info->scrollToBottom();
+  // The log is kept hidden; once a sequence has logged something, Info can show it.
+  w_.P_Info->setVisible(true);
+}
+
+void TFormMain::ResetProgress() {
+  w_.ProgressBarMain->setValue(0);
+}
+
+void TFormMain::StepProgress(int max, int step) {
+  QProgressBar& bar = *w_.ProgressBarMain;
+  bar.setRange(0, std::max(max, 1));
+  int position = bar.value() + step;
+  // Past the maximum the bar starts over, so each phase sweeps it again.
+  if (position > bar.maximum()) position = bar.minimum() + (position - bar.maximum());
+  bar.setValue(std::min(position, bar.maximum()));
+  RefreshProgressTooltip();
+}
+
+void TFormMain::Pump() {
+  QCoreApplication::processEvents();
+}
+
+void TFormMain::AddTransferredBytes(std::size_t count) {
+  estimate_.AddBytes(count);
+  RefreshProgressTooltip();
+}
+
+// ---- the journal ----
+
+void TFormMain::ReportRunFailure(const QString& reason, bool portLost) {
+  // A run the person stopped (Reset, Close, a port choice) did not fail.
+  if (stoppedByUser_) return;
+  ++tally_.failed;
+  lastFailure_ = reason;
+  AddStampedLine(QStringLiteral("Boxes since start: ") + QString::fromStdString(tally_.Text()));
+  AddStampedLine(QStringLiteral("Reason: ") + reason);
+  w_.P_Info->setVisible(true);
+  RefreshStatusTooltip();
+  if (portLost) {
+    w_.Shape_ComState->SetOpen(services_.port.PortOpen());
+    w_.Shape_ComState->setToolTip(reason);
+  }
+}
+
+void TFormMain::ReportFailure(const LinkFailure& failure) {
+  ReportRunFailure(QString::fromStdString(DescribeFailure(failure)), failure.cause == FailureCause::PortGone);
+}
+
+void TFormMain::AddStampedLine(const QString& line) {
+  QListWidget& log = *w_.LB_Info;
+  while (log.count() >= kLogLineLimit) delete log.takeItem(0);
+  log.addItem(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz  ")) + line);
+  log.scrollToBottom();
+}
+
+void TFormMain::RefreshStatusTooltip() {
+  QString tip = QStringLiteral("Boxes since start: ") + QString::fromStdString(tally_.Text());
+  if (!lastFailure_.isEmpty())
+    tip = QStringLiteral("Last failure: ") + lastFailure_ + QLatin1Char('\n') + tip;
+  w_.E_Start->setToolTip(tip);
+}
+
+void TFormMain::RefreshProgressTooltip() {
+  const QProgressBar& bar = *w_.ProgressBarMain;
+  const double done = bar.maximum() > bar.minimum()
+                          ? static_cast<double>(bar.value() - bar.minimum()) / (bar.maximum() - bar.minimum())
+                          : 0.0;
+  w_.ProgressBarMain->setToolTip(QString::fromStdString(estimate_.Text(done, PhaseEstimate::Clock::now())));
+}
+
+}  // namespace tuneflash::app
