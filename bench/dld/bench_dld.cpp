@@ -14,7 +14,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 Bytes Firmware(std::size_t size, std::uint32_t seed) {
   Bytes image(size);
@@ -34,7 +36,8 @@ int main() {
   volatile std::uint32_t sink = CalcCrc32(buffer);
   const double crcSeconds = Seconds(Clock::now() - t0);
   (void)sink;
-  std::printf("CalcCrc32: %.0f MB/s over %zu MiB\n", static_cast<double>(buffer.size()) / 1e6 / crcSeconds, buffer.size() >> 20);
+  std::printf("CalcCrc32: %.0f MB/s over %zu MiB\n", static_cast<double>(buffer.size()) / 1e6 / crcSeconds,
+              buffer.size() >> 20);
 
   std::vector<Bytes> images;
   for (const auto& p : PartitionsOf(PartitionSet::All)) images.push_back(Firmware(p.size, p.address));
@@ -56,8 +59,9 @@ int main() {
     packBest = std::min(packBest, Seconds(b - a));
     infoBest = std::min(infoBest, Seconds(c - b));
   }
-  std::printf("pack ALL set (1984 KiB raw -> %zu bytes): %.1f ms (best of %d)\n", size, packBest * 1e3, rounds);
-  std::printf("verify ALL set (records, decompression, raw check values): %.1f ms (best of %d)\n", infoBest * 1e3,
+  std::printf("pack ALL set (1984 KiB raw -> %zu bytes): %.1f ms (best of %d)\n", size, packBest * 1e3,
               rounds);
+  std::printf("verify ALL set (records, decompression, raw check values): %.1f ms (best of %d)\n",
+              infoBest * 1e3, rounds);
   return 0;
 }

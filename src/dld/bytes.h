@@ -36,13 +36,29 @@ inline void PutLe(MutableByteSpan bytes, std::size_t offset, std::size_t width, 
   }
 }
 
-inline std::uint8_t GetU8(ByteSpan b, std::size_t o) { return static_cast<std::uint8_t>(GetLe(b, o, 1)); }
-inline std::uint16_t GetLe16(ByteSpan b, std::size_t o) { return static_cast<std::uint16_t>(GetLe(b, o, 2)); }
-inline std::uint32_t GetLe24(ByteSpan b, std::size_t o) { return GetLe(b, o, 3); }
-inline std::uint32_t GetLe32(ByteSpan b, std::size_t o) { return GetLe(b, o, 4); }
-inline void PutU8(MutableByteSpan b, std::size_t o, std::uint32_t v) { PutLe(b, o, 1, v); }
-inline void PutLe16(MutableByteSpan b, std::size_t o, std::uint32_t v) { PutLe(b, o, 2, v); }
-inline void PutLe24(MutableByteSpan b, std::size_t o, std::uint32_t v) { PutLe(b, o, 3, v); }
-inline void PutLe32(MutableByteSpan b, std::size_t o, std::uint32_t v) { PutLe(b, o, 4, v); }
+inline std::uint8_t GetU8(ByteSpan b, std::size_t o) {
+  return static_cast<std::uint8_t>(GetLe(b, o, 1));
+}
+inline std::uint16_t GetLe16(ByteSpan b, std::size_t o) {
+  return static_cast<std::uint16_t>(GetLe(b, o, 2));
+}
+inline std::uint32_t GetLe24(ByteSpan b, std::size_t o) {
+  return GetLe(b, o, 3);
+}
+inline std::uint32_t GetLe32(ByteSpan b, std::size_t o) {
+  return GetLe(b, o, 4);
+}
+inline void PutU8(MutableByteSpan b, std::size_t o, std::uint32_t v) {
+  PutLe(b, o, 1, v);
+}
+inline void PutLe16(MutableByteSpan b, std::size_t o, std::uint32_t v) {
+  PutLe(b, o, 2, v);
+}
+inline void PutLe24(MutableByteSpan b, std::size_t o, std::uint32_t v) {
+  PutLe(b, o, 3, v);
+}
+inline void PutLe32(MutableByteSpan b, std::size_t o, std::uint32_t v) {
+  PutLe(b, o, 4, v);
+}
 
 }  // namespace tuneflash

@@ -32,7 +32,8 @@ std::uint32_t CalcCrc32(ByteSpan data) {
 
 std::uint32_t CalcCrc32(ByteSpan data, long count) {
   if (count <= 0) return 0xFFFFFFFF;
-  if (static_cast<unsigned long>(count) > data.size()) throw std::out_of_range("CalcCrc32: count beyond buffer");
+  if (static_cast<unsigned long>(count) > data.size())
+    throw std::out_of_range("CalcCrc32: count beyond buffer");
   return CalcCrc32(data.first(static_cast<std::size_t>(count)));
 }
 

@@ -13,7 +13,8 @@ namespace {
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
   std::error_code ec;
   if (std::filesystem::equivalent(a, b, ec)) return true;
-  return std::filesystem::absolute(a, ec).lexically_normal() == std::filesystem::absolute(b, ec).lexically_normal();
+  return std::filesystem::absolute(a, ec).lexically_normal() ==
+         std::filesystem::absolute(b, ec).lexically_normal();
 }
 
 bool WriteAt0(std::fstream& file, const std::array<std::uint8_t, kHeaderRecordSize>& bytes) {
@@ -27,18 +28,35 @@ bool WriteAt0(std::fstream& file, const std::array<std::uint8_t, kHeaderRecordSi
 
 bool ApplyHeaderField(FILE_DOWNLOAD_HEADER_T& header, int selector, std::string_view text) {
   switch (selector) {
-    case kFieldIdent: header.ucIdent = static_cast<std::uint8_t>(StrToInt(text) & 0xFF); return true;
-    case kFieldManufacture: SetFieldText(header.acManufacture, text); return true;
-    case kFieldHardwareModule: SetFieldText(header.acHardwareModule, text); return true;
-    case kFieldHardwareVersion: SetFieldText(header.acHardwareVersion, text); return true;
-    case kFieldSoftwareModule: SetFieldText(header.acSoftwareModule, text); return true;
-    case kFieldSoftwareVersion: SetFieldText(header.acSoftwareVersion, text); return true;
-    case kFieldPartitionType: header.ucPartitionType = static_cast<std::uint8_t>(StrToInt(text) & 0xFF); return false;
+    case kFieldIdent:
+      header.ucIdent = static_cast<std::uint8_t>(StrToInt(text) & 0xFF);
+      return true;
+    case kFieldManufacture:
+      SetFieldText(header.acManufacture, text);
+      return true;
+    case kFieldHardwareModule:
+      SetFieldText(header.acHardwareModule, text);
+      return true;
+    case kFieldHardwareVersion:
+      SetFieldText(header.acHardwareVersion, text);
+      return true;
+    case kFieldSoftwareModule:
+      SetFieldText(header.acSoftwareModule, text);
+      return true;
+    case kFieldSoftwareVersion:
+      SetFieldText(header.acSoftwareVersion, text);
+      return true;
+    case kFieldPartitionType:
+      header.ucPartitionType = static_cast<std::uint8_t>(StrToInt(text) & 0xFF);
+      return false;
     case kFieldPartitionCount:
       header.ucPartitionCount = static_cast<std::uint8_t>(StrToInt(text) & 0xFF);
       return false;
-    case kFieldTotalSize: header.iTotalSize = static_cast<std::uint32_t>(StrToInt(text)) & 0xFFFFFF; return false;
-    default: return false;
+    case kFieldTotalSize:
+      header.iTotalSize = static_cast<std::uint32_t>(StrToInt(text)) & 0xFFFFFF;
+      return false;
+    default:
+      return false;
   }
 }
 
@@ -95,13 +113,26 @@ HeaderWrite DownloadHeaderState::SetDownloadHeaderField(int selector, std::strin
   header_ = changed;
   if (display) {
     switch (selector) {
-      case kFieldIdent: show_.ident = static_cast<std::int8_t>(header_.ucIdent); break;
-      case kFieldManufacture: show_.manufacture = std::string(text); break;
-      case kFieldHardwareModule: show_.hardwareModule = std::string(text); break;
-      case kFieldHardwareVersion: show_.hardwareVersion = std::string(text); break;
-      case kFieldSoftwareModule: show_.softwareModule = std::string(text); break;
-      case kFieldSoftwareVersion: show_.softwareVersion = std::string(text); break;
-      default: break;
+      case kFieldIdent:
+        show_.ident = static_cast<std::int8_t>(header_.ucIdent);
+        break;
+      case kFieldManufacture:
+        show_.manufacture = std::string(text);
+        break;
+      case kFieldHardwareModule:
+        show_.hardwareModule = std::string(text);
+        break;
+      case kFieldHardwareVersion:
+        show_.hardwareVersion = std::string(text);
+        break;
+      case kFieldSoftwareModule:
+        show_.softwareModule = std::string(text);
+        break;
+      case kFieldSoftwareVersion:
+        show_.softwareVersion = std::string(text);
+        break;
+      default:
+        break;
     }
     Notify(false);
   }

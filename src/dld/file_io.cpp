@@ -59,6 +59,8 @@ void WriteFileAtomically(const std::filesystem::path& path, ByteSpan data) {
   }
 }
 
-bool IsReadWritable(const std::filesystem::path& path) { return ::access(path.c_str(), R_OK | W_OK) == 0; }
+bool IsReadWritable(const std::filesystem::path& path) {
+  return ::access(path.c_str(), R_OK | W_OK) == 0;
+}
 
 }  // namespace tuneflash

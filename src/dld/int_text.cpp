@@ -28,9 +28,9 @@ std::int32_t StrToInt(std::string_view text) {
 
   if (pos >= text.size()) throw ConversionError(text);
   // Decimal must fit a signed 32-bit value; hexadecimal may use all 32 bits.
-  const std::uint64_t max = base == 16 ? 0xFFFFFFFFULL
-                                       : static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) +
-                                             (negative ? 1 : 0);
+  const std::uint64_t max =
+      base == 16 ? 0xFFFFFFFFULL
+                 : static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) + (negative ? 1 : 0);
   std::uint64_t value = 0;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];

@@ -60,21 +60,32 @@ constexpr std::array<SetEntry, 6> kSets{{{PartitionSet::Data, "data", kData},
                                          {PartitionSet::App, "app", kApp},
                                          {PartitionSet::All, "all", kAll}}};
 
-const SetEntry& EntryOf(PartitionSet set) { return kSets[static_cast<std::size_t>(set)]; }
+const SetEntry& EntryOf(PartitionSet set) {
+  return kSets[static_cast<std::size_t>(set)];
+}
 
 }  // namespace
 
-std::span<const PartitionInfo> PartitionsOf(PartitionSet set) { return EntryOf(set).partitions; }
+std::span<const PartitionInfo> PartitionsOf(PartitionSet set) {
+  return EntryOf(set).partitions;
+}
 
 std::uint8_t TypeCodeForCount(int count) {
   switch (count) {
-    case 8: return 0;
-    case 2: return 1;
-    case 1: return 3;
-    case 4: return 4;
-    case 27: return 5;
-    case 34: return 6;
-    default: return kTypeCodeOther;
+    case 8:
+      return 0;
+    case 2:
+      return 1;
+    case 1:
+      return 3;
+    case 4:
+      return 4;
+    case 27:
+      return 5;
+    case 34:
+      return 6;
+    default:
+      return kTypeCodeOther;
   }
 }
 
@@ -88,7 +99,9 @@ std::optional<PartitionSet> ParsePartitionSet(std::string_view name) {
   return std::nullopt;
 }
 
-std::string_view PartitionSetName(PartitionSet set) { return EntryOf(set).name; }
+std::string_view PartitionSetName(PartitionSet set) {
+  return EntryOf(set).name;
+}
 
 std::optional<PartitionSet> PartitionSetForCount(int count) {
   for (const auto& entry : kSets) {

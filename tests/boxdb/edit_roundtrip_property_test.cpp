@@ -114,7 +114,8 @@ class EditRoundTrip : public ::testing::Test {
       ASSERT_EQ(show.tp_index, p.tp) << slot;
       ASSERT_EQ(show.service_type, p.type) << slot;
       const std::array texts{show.pid_1_text, show.pid_2_text, show.pid_3_text, show.pid_4_text};
-      for (std::size_t k = 0; k < 4; ++k) ASSERT_EQ(texts[k], std::to_string(p.pids[k])) << slot << " PID " << k;
+      for (std::size_t k = 0; k < 4; ++k)
+        ASSERT_EQ(texts[k], std::to_string(p.pids[k])) << slot << " PID " << k;
       // The decoded table and the one edited agree field for field.
       ASSERT_EQ(show, db->programsShow[static_cast<std::size_t>(slot)]) << slot;
     }

@@ -26,8 +26,8 @@ TEST(StrToInt, EveryHexadecimalPrefix) {
 }
 
 TEST(StrToInt, RejectsWithTheMessageNamingTheText) {
-  for (const char* bad : {"", " ", "12 ", "1a", "$", "0x", "--1", "+", "2147483648", "-2147483649", "$100000000",
-                          "1.5", "_"}) {
+  for (const char* bad :
+       {"", " ", "12 ", "1a", "$", "0x", "--1", "+", "2147483648", "-2147483649", "$100000000", "1.5", "_"}) {
     try {
       StrToInt(bad);
       ADD_FAILURE() << "accepted '" << bad << "'";

@@ -36,7 +36,11 @@ TEST(RadixStrToInt, DigitsBasesAndEmptyTexts) {
   EXPECT_EQ(RadixStrToInt("ff", 16, 1000), 255);
   EXPECT_EQ(RadixStrToInt("1021", 2, 1000), 2);  // '2' is not a base-2 digit
   EXPECT_EQ(RadixStrToInt("12x4", 10, 1000), 12);
-  EXPECT_EQ(RadixStrToInt(std::string("\0\0" "11", 4), 2, 9), 3);
+  EXPECT_EQ(RadixStrToInt(std::string("\0\0"
+                                      "11",
+                                      4),
+                          2, 9),
+            3);
 }
 
 TEST(Radix, RoundTripsEveryFieldWidth) {

@@ -91,7 +91,8 @@ TEST(Records, BlockCountAndDataRecordLength) {
 
 TEST(Builder, DataSetLayoutAndRoundTrip) {
   std::vector<Bytes> images;
-  for (const auto& p : PartitionsOf(PartitionSet::Data)) images.push_back(PatternImage(p.size / 2, p.address));
+  for (const auto& p : PartitionsOf(PartitionSet::Data))
+    images.push_back(PatternImage(p.size / 2, p.address));
   FILE_DOWNLOAD_HEADER_T identity;
   SetFieldText(identity.acManufacture, "MAKER");
   const Bytes file = BuildDownloadFile(identity, PartitionSet::Data, images);

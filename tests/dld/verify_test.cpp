@@ -8,8 +8,9 @@ namespace tuneflash {
 namespace {
 
 Bytes DefaultFile() {
-  return BuildDownloadFile(FILE_DOWNLOAD_HEADER_T{}, PartitionSet::Default,
-                           std::vector<Bytes>{testing::PatternImage(40000, 1), testing::PatternImage(65536, 2)});
+  return BuildDownloadFile(
+      FILE_DOWNLOAD_HEADER_T{}, PartitionSet::Default,
+      std::vector<Bytes>{testing::PatternImage(40000, 1), testing::PatternImage(65536, 2)});
 }
 
 // Which record covers byte `offset` of a verified file.
