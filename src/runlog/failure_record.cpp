@@ -5,7 +5,7 @@ namespace tuneflash {
 
 RecordedFailure RecordFailure(const LinkFailure& failure) {
   return RecordedFailure{std::string(PhaseText(failure.phase)), failure.partition, failure.block,
-                         std::string(CauseText(failure.cause)), failure.reply, DescribeFailure(failure)};
+                         std::string(CauseText(failure.cause)), failure.reply,     DescribeFailure(failure)};
 }
 
 }  // namespace tuneflash
