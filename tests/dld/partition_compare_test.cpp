@@ -43,7 +43,7 @@ TEST(ComparePartitions, NamesTheFirstDifferingAddressOfTheChangedPartitionOnly) 
   auto images = LoaderImages();
   const auto expected = ReadLoader(images);
   images[2][0x1234] ^= 0x01;
-  images[2][0x2000] ^= 0x01;
+  images[2][0x1F00] ^= 0x01;
   const auto results = ComparePartitions(expected, ReadLoader(images));
   EXPECT_FALSE(AllSame(results));
   for (int i : {0, 1, 3}) EXPECT_EQ(results[i].verdict, PartitionVerdict::Same) << i;
