@@ -40,6 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto decoded = std::make_unique<BoxDatabase>();
   ResetDatabase(*decoded);
   DecodeDatabaseImage(*decoded, encoded);
-  if (decoded->programs != db->programs || decoded->satTps != db->satTps) std::abort();
+  if (decoded->programs() != db->programs() || decoded->satTps() != db->satTps()) std::abort();
   return 0;
 }
