@@ -77,22 +77,12 @@ class BoxScript {
     Arrive(header).Reply(kAck);
     std::uint32_t number = 1;
     for (const PartitionInfo& area : PartitionsOf(set)) {
-      const Bytes raw(area.size, 0xFF);
-      const Bytes packed = LzoCompress(raw);
-      FILE_DOWNLOAD_PARTITION_T record;
-      record.ucAttribute = area.attribute;
-      record.uiAddress = area.address;
-      record.uiRawSize = area.size;
-      record.uiRawCrc = CalcCrc32(raw);
-      record.uiPackedSize = static_cast<std::uint32_t>(packed.size());
-      record.uiPackedCrc = CalcCrc32(packed);
-      record.ucBlockCount = BlockCountFor(record.uiPackedSize);
-      record.uiCrc = record.ComputeCrc();
-      Arrive(record.ToBytes());
-      const Bytes data = MakeDataRecord(packed);
+      Bytes records;
+      Arrive(AppendPartition(records, area, Bytes(area.size, 0xFF)).ToBytes());
+      const ByteSpan data = ByteSpan(records).subspan(kPartitionRecordSize);
       for (std::size_t at = 0; at < data.size(); at += kDataBlockPayload) {
         const std::size_t n = std::min(kDataBlockPayload, data.size() - at);
-        Arrive(MakeDataBlock(number++, ByteSpan(data).subspan(at, n)));
+        Arrive(MakeDataBlock(number++, data.subspan(at, n)));
       }
     }
     return *this;
@@ -127,8 +117,7 @@ void WriteLinkSeeds(const fs::path& dir) {
   Write(
       dir, "download_closed.bin",
       download(1).Hello().Reply(kAck).Status(kVerifySuccess).Reply(kAck).Event(fuzzing::kCloseStep).input());
-  for (const PartitionSet set :
-       {PartitionSet::Key, PartitionSet::Default, PartitionSet::Data, PartitionSet::All}) {
+  for (const PartitionSet set : {PartitionSet::Key, PartitionSet::Default, PartitionSet::Data}) {
     const std::string name = "upload_" + std::string(PartitionSetName(set)) + ".bin";
     Write(dir, name, BoxScript(LinkRunChoice::Upload(set, 2)).Hello().Upload(header, set).input());
   }
