@@ -184,7 +184,7 @@ void CheckUploadFrames(const ScriptedComPort& port, PartitionSet set) {
     const bool reply = frame.size() == 1 && (frame[0] == kAck || frame[0] == kNak);
     const bool status = frame.size() == kStatusFrameSize && frame[0] == kFrameStart;
     const bool requested =
-        ByteSpan(frame).size() == request.size() && std::equal(frame.begin(), frame.end(), request.begin());
+        frame.size() == request.size() && std::equal(frame.begin(), frame.end(), request.begin());
     Require(reply || status || requested);
   }
 }
