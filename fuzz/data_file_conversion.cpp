@@ -49,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   again.workDirectory = dir;
   auto back = std::make_unique<BoxDatabase>();
   if (!DldToDatabase(target, *back, again)) std::abort();
-  if (back->programs != db->programs || back->satTps != db->satTps) std::abort();
+  if (back->programs() != db->programs() || back->satTps() != db->satTps()) std::abort();
   return 0;
 }

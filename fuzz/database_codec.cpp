@@ -14,10 +14,10 @@ namespace {
 using namespace tuneflash;
 
 bool SameTables(const BoxDatabase& a, const BoxDatabase& b) {
-  return a.satellitesShow == b.satellitesShow && a.satTpHeader == b.satTpHeader &&
-         a.satTpsShow == b.satTpsShow && a.terTpHeader == b.terTpHeader && a.terTpsShow == b.terTpsShow &&
-         a.programHeader == b.programHeader && a.programsShow == b.programsShow &&
-         a.favGroupsShow == b.favGroupsShow;
+  return a.satellitesShow() == b.satellitesShow() && a.satTpHeader() == b.satTpHeader() &&
+         a.satTpsShow() == b.satTpsShow() && a.terTpHeader() == b.terTpHeader() &&
+         a.terTpsShow() == b.terTpsShow() && a.programHeader() == b.programHeader() &&
+         a.programsShow() == b.programsShow() && a.favGroupsShow() == b.favGroupsShow();
 }
 
 void ImageRoundTrip(ByteSpan input) {
@@ -38,7 +38,7 @@ void SectorRoundTrip(ByteSpan input) {
   EncodeSystemSector(*first, sector);
   auto second = std::make_unique<BoxDatabase>();
   if (!DecodeSystemSector(*second, sector)) std::abort();
-  if (second->sectorHeader != first->sectorHeader || second->secondHeader != first->secondHeader)
+  if (second->sectorHeader() != first->sectorHeader() || second->secondHeader() != first->secondHeader())
     std::abort();
   Bytes again(kSystemSectorSize, 0xFF);
   EncodeSystemSector(*second, again);

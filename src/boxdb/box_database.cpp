@@ -1,9 +1,9 @@
-// The database object: every table at its capacity, zero-filled.
+// The tables of a fresh database: every table at its capacity, zero-filled.
 #include "boxdb/box_database.h"
 
 namespace tuneflash {
 
-BoxDatabase::BoxDatabase()
+BoxTables::BoxTables()
     : satellites(kSatelliteCapacity),
       satellitesShow(kSatelliteCapacity),
       satTps(kSatTpCapacity),

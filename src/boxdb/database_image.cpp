@@ -5,6 +5,7 @@
 
 #include "boxdb/programs.h"
 #include "boxdb/satellites.h"
+#include "boxdb/table_access.h"
 #include "boxdb/transponders.h"
 
 namespace tuneflash {
@@ -33,7 +34,7 @@ Bytes EncodeDatabaseImage(const BoxDatabase& db) {
 }
 
 void ResetDatabase(BoxDatabase& db) {
-  db.systemBlockChanged = false;
+  Tables(db).systemBlockChanged = false;
   ResetProgramPart(db);
   ResetAllTps(db);
   ResetAllTerTps(db);

@@ -6,6 +6,7 @@
 #include "boxdb/programs.h"
 #include "boxdb/show_text.h"
 #include "boxdb/system_sector.h"
+#include "boxdb/table_access.h"
 #include "dld/int_text.h"
 #include "dld/radix.h"
 
@@ -23,7 +24,7 @@ using Show = PROGRAM_INFO_SHOW_T;
 namespace f = program_bits;
 
 const Show* ShowOf(const BoxDatabase& db, Slot slot) {
-  return IsProgramSlot(slot) ? &db.programsShow[At(slot)] : nullptr;
+  return IsProgramSlot(slot) ? &Tables(db).programsShow[At(slot)] : nullptr;
 }
 
 // One show-form field of a slot; `absent` for a slot outside the table.
@@ -35,8 +36,8 @@ int GetField(const BoxDatabase& db, Slot slot, T Show::*field, int absent) {
 
 // Both forms of `slot` from the box form `program`.
 void StoreProgram(BoxDatabase& db, Slot slot, const PROGRAM_INFO_T& program) {
-  db.programs[At(slot)] = program;
-  db.programsShow[At(slot)] = DecodeProgram(program);
+  Tables(db).programs[At(slot)] = program;
+  Tables(db).programsShow[At(slot)] = DecodeProgram(program);
 }
 
 // Changes the box form of `slot` by `edit` and decodes the show form from it.
@@ -45,7 +46,7 @@ void StoreProgram(BoxDatabase& db, Slot slot, const PROGRAM_INFO_T& program) {
 template <typename Edit>
 bool EditProgram(BoxDatabase& db, Slot slot, Edit edit) {
   if (!IsProgramSlot(slot)) return false;
-  PROGRAM_INFO_T program = db.programs[At(slot)];
+  PROGRAM_INFO_T program = Tables(db).programs[At(slot)];
   if (!edit(MutableByteSpan(program.bytes))) return false;
   StoreProgram(db, slot, program);
   return true;
@@ -54,7 +55,7 @@ bool EditProgram(BoxDatabase& db, Slot slot, Edit edit) {
 // The box reads service type 3 ("other") under its limit 2 as 1; the show
 // form keeps the type as given, since the counters of the header follow it.
 void KeepServiceType(BoxDatabase& db, Slot slot, std::uint8_t type) {
-  db.programsShow[At(slot)].service_type = type;
+  Tables(db).programsShow[At(slot)].service_type = type;
 }
 
 bool SetProgramField(BoxDatabase& db, Slot slot, std::size_t field, std::int64_t value) {
@@ -66,13 +67,13 @@ bool SetProgramField(BoxDatabase& db, Slot slot, std::size_t field, std::int64_t
 // The links of a slot in both forms.
 void SetPrevProgram(BoxDatabase& db, Slot slot, Slot prev) {
   if (!IsProgramSlot(slot)) return;
-  db.programsShow[At(slot)].prev_program = prev;
-  PutLe16(db.programs[At(slot)].bytes, kProgramPrevOffset, static_cast<std::uint16_t>(prev));
+  Tables(db).programsShow[At(slot)].prev_program = prev;
+  PutLe16(Tables(db).programs[At(slot)].bytes, kProgramPrevOffset, static_cast<std::uint16_t>(prev));
 }
 void SetNextProgram(BoxDatabase& db, Slot slot, Slot next) {
   if (!IsProgramSlot(slot)) return;
-  db.programsShow[At(slot)].next_program = next;
-  PutLe16(db.programs[At(slot)].bytes, kProgramNextOffset, static_cast<std::uint16_t>(next));
+  Tables(db).programsShow[At(slot)].next_program = next;
+  PutLe16(Tables(db).programs[At(slot)].bytes, kProgramNextOffset, static_cast<std::uint16_t>(next));
 }
 
 // A group's member count (bits 31..16 of its word) in both forms.
@@ -83,9 +84,9 @@ void SetGroupCount(Record& record, GroupShow& show, int count) {
 }
 
 void Unlink(BoxDatabase& db, Slot slot) {
-  auto& h = db.programHeader;
-  const Slot prev = db.programsShow[At(slot)].prev_program;
-  const Slot next = db.programsShow[At(slot)].next_program;
+  auto& h = Tables(db).programHeader;
+  const Slot prev = Tables(db).programsShow[At(slot)].prev_program;
+  const Slot next = Tables(db).programsShow[At(slot)].next_program;
   if (slot == h.first_program) {
     h.first_program = next;
     SetPrevProgram(db, next, kNoSlot);
@@ -102,8 +103,8 @@ void CountOffGroups(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& program) {
   const int provider = program.provider_index;
   if (ProviderGroupCount(db, provider) > 0) {
     const auto p = static_cast<std::size_t>(provider);
-    const int count = db.providerGroupsShow[p].count - 1;
-    SetGroupCount(db.providerGroups[p], db.providerGroupsShow[p], count);
+    const int count = Tables(db).providerGroupsShow[p].count - 1;
+    SetGroupCount(Tables(db).providerGroups[p], Tables(db).providerGroupsShow[p], count);
     if (count == 0) ResetProviderGroup(db, provider);
   }
   const std::size_t caCount = std::min<std::size_t>(program.ca_count, kProgramCaIdCount);
@@ -111,7 +112,8 @@ void CountOffGroups(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& program) {
     const int group = FindCasGroup(db, program.ca_ids[k]);
     if (CasGroupCount(db, group) > 0) {
       const auto c = static_cast<std::size_t>(group);
-      SetGroupCount(db.casGroups[c], db.casGroupsShow[c], db.casGroupsShow[c].count - 1);
+      SetGroupCount(Tables(db).casGroups[c], Tables(db).casGroupsShow[c],
+                    Tables(db).casGroupsShow[c].count - 1);
     }
   }
 }
@@ -119,24 +121,24 @@ void CountOffGroups(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& program) {
 }  // namespace
 
 int ProgramCount(const BoxDatabase& db) {
-  return db.programHeader.program_count;
+  return Tables(db).programHeader.program_count;
 }
 Slot FirstProgram(const BoxDatabase& db) {
-  return db.programHeader.first_program;
+  return Tables(db).programHeader.first_program;
 }
 Slot LastProgram(const BoxDatabase& db) {
-  return db.programHeader.last_program;
+  return Tables(db).programHeader.last_program;
 }
 bool IsFirstProgram(const BoxDatabase& db, Slot slot) {
-  return slot == db.programHeader.first_program;
+  return slot == Tables(db).programHeader.first_program;
 }
 bool IsLastProgram(const BoxDatabase& db, Slot slot) {
-  return slot == db.programHeader.last_program;
+  return slot == Tables(db).programHeader.last_program;
 }
 
 void SetProgramEnds(BoxDatabase& db, Slot first, Slot last) {
-  db.programHeader.first_program = first;
-  db.programHeader.last_program = last;
+  Tables(db).programHeader.first_program = first;
+  Tables(db).programHeader.last_program = last;
 }
 
 void CountProgramChange(BoxDatabase& db, std::uint8_t type, EditMode mode) {
@@ -145,7 +147,7 @@ void CountProgramChange(BoxDatabase& db, std::uint8_t type, EditMode mode) {
   if (mode == EditMode::Deleting) step = -1;
   if (step == 0) return;
   auto bump = [step](std::int16_t& counter) { counter = static_cast<std::int16_t>(counter + step); };
-  auto& h = db.programHeader;
+  auto& h = Tables(db).programHeader;
   bump(h.program_count);
   if (type == 0) bump(h.tv_count);
   if (type == 1) bump(h.radio_count);
@@ -154,7 +156,7 @@ void CountProgramChange(BoxDatabase& db, std::uint8_t type, EditMode mode) {
 
 int CountProgramsOnTp(const BoxDatabase& db, int tp) {
   // Free slots do not count: decoded from an image they read tp_index 1023.
-  return static_cast<int>(std::count_if(db.programsShow.begin(), db.programsShow.end(),
+  return static_cast<int>(std::count_if(Tables(db).programsShow.begin(), Tables(db).programsShow.end(),
                                         [tp](const Show& p) { return p.used == 1 && p.tp_index == tp; }));
 }
 
@@ -258,16 +260,16 @@ bool FillProgramSlot(BoxDatabase& db, Slot slot, const PROGRAM_INFO_SHOW_T& r) {
 }
 
 Slot AddProgram(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& record) {
-  auto& h = db.programHeader;
+  auto& h = Tables(db).programHeader;
   if (h.program_count >= static_cast<int>(kProgramCapacity) ||
       CountProgramsOnTp(db, record.tp_index) >= kMaxProgramsPerTp ||
       record.service_type == kServiceTypeData) {
     return kNoSlot;
   }
-  const auto freeSlot = std::find_if(db.programsShow.begin(), db.programsShow.end(),
+  const auto freeSlot = std::find_if(Tables(db).programsShow.begin(), Tables(db).programsShow.end(),
                                      [](const PROGRAM_INFO_SHOW_T& p) { return p.used != 1; });
-  if (freeSlot == db.programsShow.end()) return kNoSlot;
-  const auto slot = static_cast<Slot>(freeSlot - db.programsShow.begin());
+  if (freeSlot == Tables(db).programsShow.end()) return kNoSlot;
+  const auto slot = static_cast<Slot>(freeSlot - Tables(db).programsShow.begin());
 
   PROGRAM_INFO_SHOW_T linked = record;
   linked.prev_program = h.program_count == 0 ? kNoSlot : h.last_program;
@@ -287,7 +289,7 @@ Slot AddProgram(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& record) {
 
 void DeleteProgram(BoxDatabase& db, Slot slot) {
   if (!IsProgramUsed(db, slot)) return;
-  const PROGRAM_INFO_SHOW_T program = db.programsShow[At(slot)];
+  const PROGRAM_INFO_SHOW_T program = Tables(db).programsShow[At(slot)];
   CountProgramChange(db, program.service_type, EditMode::Deleting);
   Unlink(db, slot);
   for (int g = 0; g < static_cast<int>(kFavGroupCapacity); ++g) RemoveFromFavGroup(db, g, slot);
@@ -297,20 +299,20 @@ void DeleteProgram(BoxDatabase& db, Slot slot) {
 }
 
 void DeleteProgramsOfTp(BoxDatabase& db, int tp) {
-  std::fill(db.programMarks.begin(), db.programMarks.end(), std::uint8_t{0});
+  std::fill(Tables(db).programMarks.begin(), Tables(db).programMarks.end(), std::uint8_t{0});
   for (std::size_t s = 0; s < kProgramCapacity; ++s) {
-    const auto& p = db.programsShow[s];
-    if (p.tp_index == tp && p.tp_source == kTpSourceSatellite) db.programMarks[s] = 1;
+    const auto& p = Tables(db).programsShow[s];
+    if (p.tp_index == tp && p.tp_source == kTpSourceSatellite) Tables(db).programMarks[s] = 1;
   }
   for (std::size_t s = 0; s < kProgramCapacity; ++s) {
-    if (db.programMarks[s] == 1) DeleteProgram(db, static_cast<Slot>(s));
+    if (Tables(db).programMarks[s] == 1) DeleteProgram(db, static_cast<Slot>(s));
   }
 }
 
 void RemoveFromFavGroup(BoxDatabase& db, int group, Slot slot) {
   if (group < 0 || static_cast<std::size_t>(group) >= kFavGroupCapacity) return;
-  auto& show = db.favGroupsShow[static_cast<std::size_t>(group)];
-  MutableByteSpan bytes(db.favGroups[static_cast<std::size_t>(group)].bytes);
+  auto& show = Tables(db).favGroupsShow[static_cast<std::size_t>(group)];
+  MutableByteSpan bytes(Tables(db).favGroups[static_cast<std::size_t>(group)].bytes);
   const auto count = static_cast<std::size_t>(std::clamp<int>(show.count, 0, kFavGroupMembers));
   const auto members = std::span(show.programs).first(count);
   const auto found = std::find(members.begin(), members.end(), slot);
@@ -329,31 +331,31 @@ void RemoveFromFavGroup(BoxDatabase& db, int group, Slot slot) {
 
 int FavGroupCount(const BoxDatabase& db, int group) {
   if (group < 0 || static_cast<std::size_t>(group) >= kFavGroupCapacity) return 0;
-  return db.favGroupsShow[static_cast<std::size_t>(group)].count;
+  return Tables(db).favGroupsShow[static_cast<std::size_t>(group)].count;
 }
 
 int ProviderGroupCount(const BoxDatabase& db, int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= kProviderGroupCapacity) return 0;
-  return db.providerGroupsShow[static_cast<std::size_t>(index)].count;
+  return Tables(db).providerGroupsShow[static_cast<std::size_t>(index)].count;
 }
 
 int FindCasGroup(const BoxDatabase& db, int key) {
   for (std::size_t c = 0; c < kCasGroupCapacity; ++c) {
-    if (db.casGroupsShow[c].key == key) return static_cast<int>(c);
+    if (Tables(db).casGroupsShow[c].key == key) return static_cast<int>(c);
   }
   return kNoCasGroup;
 }
 
 int CasGroupCount(const BoxDatabase& db, int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= kCasGroupCapacity) return 0;
-  return db.casGroupsShow[static_cast<std::size_t>(index)].count;
+  return Tables(db).casGroupsShow[static_cast<std::size_t>(index)].count;
 }
 
 std::vector<Slot> ProgramListOrder(const BoxDatabase& db) {
   std::vector<Slot> order;
   std::vector<bool> seen(kProgramCapacity);
-  for (Slot s = db.programHeader.first_program; IsProgramSlot(s) && !seen[At(s)];
-       s = db.programsShow[At(s)].next_program) {
+  for (Slot s = Tables(db).programHeader.first_program; IsProgramSlot(s) && !seen[At(s)];
+       s = Tables(db).programsShow[At(s)].next_program) {
     seen[At(s)] = true;
     order.push_back(s);
   }

@@ -6,6 +6,7 @@
 #include "boxdb/programs.h"
 #include "boxdb/record_io.h"
 #include "boxdb/show_text.h"
+#include "boxdb/table_access.h"
 #include "dld/int_text.h"
 
 namespace tuneflash {
@@ -30,7 +31,7 @@ void PutI16(MutableByteSpan bytes, std::size_t offset, std::int16_t value) {
 }
 
 void ResetFavGroup(BoxDatabase& db, std::size_t group) {
-  MutableByteSpan bytes(db.favGroups[group].bytes);
+  MutableByteSpan bytes(Tables(db).favGroups[group].bytes);
   PutI16(bytes, kFavCountOffset, 0);
   auto name = bytes.subspan(kFavNameOffset, kFavNameSize);
   std::fill(name.begin(), name.end(), std::uint8_t{0});
@@ -39,15 +40,15 @@ void ResetFavGroup(BoxDatabase& db, std::size_t group) {
   for (std::size_t j = 0; j < kFavGroupMembers; ++j) PutI16(bytes, kFavProgramsOffset + 2 * j, kNoSlot);
   FAV_GROGUP_INFO_SHOW_T freeSlot;
   freeSlot.programs.fill(kNoSlot);
-  db.favGroupsShow[group] = freeSlot;
+  Tables(db).favGroupsShow[group] = freeSlot;
 }
 
 void ResetCasGroup(BoxDatabase& db, std::size_t index) {
-  auto& bytes = db.casGroups[index].bytes;
+  auto& bytes = Tables(db).casGroups[index].bytes;
   std::copy(kFreeGroupWord.begin(), kFreeGroupWord.end(), bytes.begin());
   PutAreaText(MutableByteSpan(bytes).subspan(kGroupNameOffset, kCasNameSize), "");
   std::fill_n(bytes.begin() + kCasReservedOffset, kCasReservedSize, std::uint8_t{0xFF});
-  db.casGroupsShow[index] = CAS_GROGUP_INFO_SHOW_T{};
+  Tables(db).casGroupsShow[index] = CAS_GROGUP_INFO_SHOW_T{};
 }
 
 template <typename Show, typename Record>
@@ -81,12 +82,12 @@ std::int64_t PidValue(const std::string& text) {
 void ResetProgramSlot(BoxDatabase& db, Slot slot) {
   if (slot < 0 || static_cast<std::size_t>(slot) >= kProgramCapacity) return;
   const auto i = static_cast<std::size_t>(slot);
-  auto& bytes = db.programs[i].bytes;
+  auto& bytes = Tables(db).programs[i].bytes;
   std::fill(bytes.begin(), bytes.end(), std::uint8_t{0});
   std::copy(kFreeProgramHead.begin(), kFreeProgramHead.end(), bytes.begin());
 
   // Freeing keeps prog_param_1, prog_flag_7 and service_id of the show form.
-  const auto& old = db.programsShow[i];
+  const auto& old = Tables(db).programsShow[i];
   PROGRAM_INFO_SHOW_T freeSlot;
   freeSlot.prog_param_1 = old.prog_param_1;
   freeSlot.prog_flag_7 = old.prog_flag_7;
@@ -97,22 +98,43 @@ void ResetProgramSlot(BoxDatabase& db, Slot slot) {
   freeSlot.provider_index = kNoSlot;
   freeSlot.service_type = kFreeServiceType;
   freeSlot.language = kDefaultLanguage;
-  db.programsShow[i] = freeSlot;
+  Tables(db).programsShow[i] = freeSlot;
+}
+
+void StoreFavGroup(BoxDatabase& db, int index, const FAV_GROGUP_INFO_T& group) {
+  if (index < 0 || static_cast<std::size_t>(index) >= kFavGroupCapacity) return;
+  const auto i = static_cast<std::size_t>(index);
+  Tables(db).favGroups[i] = group;
+  Tables(db).favGroupsShow[i] = DecodeFavGroup(group);
+}
+
+void StoreProviderGroup(BoxDatabase& db, int index, const PROVIDER_GROGUP_INFO_T& group) {
+  if (index < 0 || static_cast<std::size_t>(index) >= kProviderGroupCapacity) return;
+  const auto i = static_cast<std::size_t>(index);
+  Tables(db).providerGroups[i] = group;
+  Tables(db).providerGroupsShow[i] = DecodeGroup<PROVIDER_GROGUP_INFO_SHOW_T>(group, kProviderNameSize);
+}
+
+void StoreCasGroup(BoxDatabase& db, int index, const CAS_GROGUP_INFO_T& group) {
+  if (index < 0 || static_cast<std::size_t>(index) >= kCasGroupCapacity) return;
+  const auto i = static_cast<std::size_t>(index);
+  Tables(db).casGroups[i] = group;
+  Tables(db).casGroupsShow[i] = DecodeGroup<CAS_GROGUP_INFO_SHOW_T>(group, kCasNameSize);
 }
 
 void ResetProviderGroup(BoxDatabase& db, int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= kProviderGroupCapacity) return;
   const auto i = static_cast<std::size_t>(index);
-  auto& bytes = db.providerGroups[i].bytes;
+  auto& bytes = Tables(db).providerGroups[i].bytes;
   std::copy(kFreeGroupWord.begin(), kFreeGroupWord.end(), bytes.begin());
   PutAreaText(MutableByteSpan(bytes).subspan(kGroupNameOffset, kProviderNameSize), "");
   PROVIDER_GROGUP_INFO_SHOW_T freeSlot;
   freeSlot.key = kFreeProviderKey;
-  db.providerGroupsShow[i] = freeSlot;
+  Tables(db).providerGroupsShow[i] = freeSlot;
 }
 
 void ResetProgramPart(BoxDatabase& db) {
-  db.programHeader = PROGRAM_LIST_HEADER_T{kNoSlot, kNoSlot, 0, 0, 0, 0};
+  Tables(db).programHeader = PROGRAM_LIST_HEADER_T{kNoSlot, kNoSlot, 0, 0, 0, 0};
   for (std::size_t g = 0; g < kFavGroupCapacity; ++g) ResetFavGroup(db, g);
   for (std::size_t c = 0; c < kCasGroupCapacity; ++c) ResetCasGroup(db, c);
   for (std::size_t p = 0; p < kProviderGroupCapacity; ++p) ResetProviderGroup(db, static_cast<int>(p));
@@ -205,7 +227,7 @@ std::optional<PROGRAM_INFO_T> BuildProgramRecord(const PROGRAM_INFO_SHOW_T& r) {
 
 void ReadProgramPart(BoxDatabase& db, ByteSpan image) {
   RequireDatabaseImage(image.size());
-  auto& h = db.programHeader;
+  auto& h = Tables(db).programHeader;
   h.first_program = GetI16(image, kProgramHeaderOffset);
   h.last_program = GetI16(image, kProgramHeaderOffset + 2);
   h.program_count = GetI16(image, kProgramHeaderOffset + 4);
@@ -213,27 +235,24 @@ void ReadProgramPart(BoxDatabase& db, ByteSpan image) {
   h.radio_count = GetI16(image, kProgramHeaderOffset + 8);
   h.data_count = GetI16(image, kProgramHeaderOffset + 10);
   for (std::size_t g = 0; g < kFavGroupCapacity; ++g) {
-    LoadRecord(db.favGroups[g], TableArea<FAV_GROGUP_INFO_T>(image, kFavGroupTableOffset, g));
-    db.favGroupsShow[g] = DecodeFavGroup(db.favGroups[g]);
+    StoreFavGroup(db, static_cast<int>(g), LoadedRecord<FAV_GROGUP_INFO_T>(image, kFavGroupTableOffset, g));
   }
   for (std::size_t p = 0; p < kProviderGroupCapacity; ++p) {
-    LoadRecord(db.providerGroups[p], TableArea<PROVIDER_GROGUP_INFO_T>(image, kProviderGroupTableOffset, p));
-    db.providerGroupsShow[p] =
-        DecodeGroup<PROVIDER_GROGUP_INFO_SHOW_T>(db.providerGroups[p], kProviderNameSize);
+    StoreProviderGroup(db, static_cast<int>(p),
+                       LoadedRecord<PROVIDER_GROGUP_INFO_T>(image, kProviderGroupTableOffset, p));
   }
   for (std::size_t c = 0; c < kCasGroupCapacity; ++c) {
-    LoadRecord(db.casGroups[c], TableArea<CAS_GROGUP_INFO_T>(image, kCasGroupTableOffset, c));
-    db.casGroupsShow[c] = DecodeGroup<CAS_GROGUP_INFO_SHOW_T>(db.casGroups[c], kCasNameSize);
+    StoreCasGroup(db, static_cast<int>(c), LoadedRecord<CAS_GROGUP_INFO_T>(image, kCasGroupTableOffset, c));
   }
   for (std::size_t s = 0; s < kProgramCapacity; ++s) {
-    LoadRecord(db.programs[s], TableArea<PROGRAM_INFO_T>(image, kProgramTableOffset, s));
-    db.programsShow[s] = DecodeProgram(db.programs[s]);
+    LoadRecord(Tables(db).programs[s], TableArea<PROGRAM_INFO_T>(image, kProgramTableOffset, s));
+    Tables(db).programsShow[s] = DecodeProgram(Tables(db).programs[s]);
   }
 }
 
 void WriteProgramPart(const BoxDatabase& db, MutableByteSpan image) {
   RequireDatabaseImage(image.size());
-  const auto& h = db.programHeader;
+  const auto& h = Tables(db).programHeader;
   PutI16(image, kProgramHeaderOffset, h.first_program);
   PutI16(image, kProgramHeaderOffset + 2, h.last_program);
   PutI16(image, kProgramHeaderOffset + 4, h.program_count);
@@ -241,16 +260,16 @@ void WriteProgramPart(const BoxDatabase& db, MutableByteSpan image) {
   PutI16(image, kProgramHeaderOffset + 8, h.radio_count);
   PutI16(image, kProgramHeaderOffset + 10, h.data_count);
   for (std::size_t g = 0; g < kFavGroupCapacity; ++g) {
-    StoreRecord(db.favGroups[g], image, kFavGroupTableOffset + g * kFavGroupSize);
+    StoreRecord(Tables(db).favGroups[g], image, kFavGroupTableOffset + g * kFavGroupSize);
   }
   for (std::size_t p = 0; p < kProviderGroupCapacity; ++p) {
-    StoreRecord(db.providerGroups[p], image, kProviderGroupTableOffset + p * kProviderGroupSize);
+    StoreRecord(Tables(db).providerGroups[p], image, kProviderGroupTableOffset + p * kProviderGroupSize);
   }
   for (std::size_t c = 0; c < kCasGroupCapacity; ++c) {
-    StoreRecord(db.casGroups[c], image, kCasGroupTableOffset + c * kCasGroupSize);
+    StoreRecord(Tables(db).casGroups[c], image, kCasGroupTableOffset + c * kCasGroupSize);
   }
   for (std::size_t s = 0; s < kProgramCapacity; ++s) {
-    StoreRecord(db.programs[s], image, kProgramTableOffset + s * kProgramSize);
+    StoreRecord(Tables(db).programs[s], image, kProgramTableOffset + s * kProgramSize);
   }
 }
 

@@ -100,6 +100,12 @@ void DeleteProgramsOfTp(BoxDatabase& db, int tp);
 // Removes `slot` from favourite group `group`, moving later members down.
 void RemoveFromFavGroup(BoxDatabase& db, int group, Slot slot);
 
+// A whole group as the box files programs into it: the box form `group`,
+// the show form decoded from it. Ignored for an index outside the table.
+void StoreFavGroup(BoxDatabase& db, int index, const FAV_GROGUP_INFO_T& group);
+void StoreProviderGroup(BoxDatabase& db, int index, const PROVIDER_GROGUP_INFO_T& group);
+void StoreCasGroup(BoxDatabase& db, int index, const CAS_GROGUP_INFO_T& group);
+
 int FavGroupCount(const BoxDatabase& db, int group);       // 0 outside 0..7
 int ProviderGroupCount(const BoxDatabase& db, int index);  // 0 outside 0..399
 int FindCasGroup(const BoxDatabase& db, int key);          // first group with `key`, else 255

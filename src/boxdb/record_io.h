@@ -31,6 +31,14 @@ void LoadRecord(Record& record, ByteSpan area) {
   std::copy_n(area.begin(), Record::kSize, record.bytes.begin());
 }
 
+// Record `slot` of a table of `Record`s at `tableOffset`.
+template <typename Record>
+Record LoadedRecord(ByteSpan image, std::size_t tableOffset, std::size_t slot) {
+  Record record;
+  LoadRecord(record, TableArea<Record>(image, tableOffset, slot));
+  return record;
+}
+
 template <typename Record>
 void StoreRecord(const Record& record, MutableByteSpan image, std::size_t offset) {
   if (offset > image.size() || image.size() - offset < Record::kSize) {

@@ -6,6 +6,7 @@
 #include "boxdb/field_tables.h"
 #include "boxdb/record_io.h"
 #include "boxdb/show_text.h"
+#include "boxdb/table_access.h"
 
 namespace tuneflash {
 namespace {
@@ -22,13 +23,20 @@ bool IsSatelliteSlot(Slot slot) {
 
 void ResetSatellite(BoxDatabase& db, Slot slot) {
   if (!IsSatelliteSlot(slot)) return;
-  auto& bytes = db.satellites[static_cast<std::size_t>(slot)].bytes;
+  auto& bytes = Tables(db).satellites[static_cast<std::size_t>(slot)].bytes;
   std::copy(kFreeSatelliteWords.begin(), kFreeSatelliteWords.end(), bytes.begin());
   PutAreaText(MutableByteSpan(bytes).subspan(kSatNameOffset, kSatNameSize), kFreeSatelliteName);
   for (std::size_t k = 0; k < kAutoScanTpCount; ++k) {
     PutLe32(bytes, kSatAutoScanOffset + k * kAutoScanTpSize, kFreeAutoScanWord);
   }
-  db.satellitesShow[static_cast<std::size_t>(slot)] = SATELLITE_INFO_SHOW_T{};
+  Tables(db).satellitesShow[static_cast<std::size_t>(slot)] = SATELLITE_INFO_SHOW_T{};
+}
+
+void StoreSatellite(BoxDatabase& db, Slot slot, const SATELLITE_INFO_T& satellite) {
+  if (!IsSatelliteSlot(slot)) return;
+  const auto i = static_cast<std::size_t>(slot);
+  Tables(db).satellites[i] = satellite;
+  Tables(db).satellitesShow[i] = DecodeSatellite(satellite);
 }
 
 void ResetAllSatellites(BoxDatabase& db) {
@@ -64,27 +72,26 @@ SATELLITE_INFO_SHOW_T DecodeSatellite(const SATELLITE_INFO_T& satellite) {
 void ReadSatellitePart(BoxDatabase& db, ByteSpan image) {
   RequireDatabaseImage(image.size());
   for (std::size_t i = 0; i < kSatelliteCapacity; ++i) {
-    LoadRecord(db.satellites[i], TableArea<SATELLITE_INFO_T>(image, kSatelliteTableOffset, i));
-    db.satellitesShow[i] = DecodeSatellite(db.satellites[i]);
+    StoreSatellite(db, static_cast<Slot>(i), LoadedRecord<SATELLITE_INFO_T>(image, kSatelliteTableOffset, i));
   }
 }
 
 void WriteSatellitePart(const BoxDatabase& db, MutableByteSpan image) {
   RequireDatabaseImage(image.size());
   for (std::size_t i = 0; i < kSatelliteCapacity; ++i) {
-    StoreRecord(db.satellites[i], image, kSatelliteTableOffset + i * kSatelliteSize);
+    StoreRecord(Tables(db).satellites[i], image, kSatelliteTableOffset + i * kSatelliteSize);
   }
 }
 
 Slot FindSatelliteByPos(const BoxDatabase& db, std::int16_t longitude) {
   for (std::size_t i = 0; i < kSatelliteCapacity; ++i) {
-    if (db.satellitesShow[i].longitude == longitude) return static_cast<Slot>(i);
+    if (Tables(db).satellitesShow[i].longitude == longitude) return static_cast<Slot>(i);
   }
   return kNoSlot;
 }
 
 std::int16_t GetSatellitePos(const BoxDatabase& db, Slot slot) {
-  return IsSatelliteSlot(slot) ? db.satellitesShow[static_cast<std::size_t>(slot)].longitude
+  return IsSatelliteSlot(slot) ? Tables(db).satellitesShow[static_cast<std::size_t>(slot)].longitude
                                : std::int16_t{0};
 }
 

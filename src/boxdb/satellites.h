@@ -1,5 +1,5 @@
-// The satellite table: reset, the satellite part of the database image, and
-// finding a satellite by its orbital position. Nothing edits a satellite.
+// The satellite table: reset, the satellite part of the database image,
+// storing a whole satellite, and finding a satellite by its orbital position.
 #pragma once
 
 #include "boxdb/box_database.h"
@@ -17,6 +17,10 @@ void ResetAllSatellites(BoxDatabase& db);
 // `image` must hold kDatabaseImageSize bytes (else std::invalid_argument).
 void ReadSatellitePart(BoxDatabase& db, ByteSpan image);
 void WriteSatellitePart(const BoxDatabase& db, MutableByteSpan image);
+
+// Puts the box form `satellite` into `slot` and decodes the show form from
+// it. Slots outside 0..63 are ignored.
+void StoreSatellite(BoxDatabase& db, Slot slot, const SATELLITE_INFO_T& satellite);
 
 // The show form of one satellite, decoded from its box form.
 SATELLITE_INFO_SHOW_T DecodeSatellite(const SATELLITE_INFO_T& satellite);

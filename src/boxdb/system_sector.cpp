@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "boxdb/bit_field.h"
+#include "boxdb/table_access.h"
 #include "dld/crc32.h"
 
 namespace tuneflash {
@@ -179,20 +180,20 @@ SYSTEM_DATA_BASE_SHOW_T DecodeSystemBlock(const SYSTEM_DATA_BASE_T& block) {
 bool DecodeSystemSector(BoxDatabase& db, ByteSpan sectorBytes) {
   Bytes padded;
   const ByteSpan sector = AtLeast(sectorBytes, kSystemSectorSize, padded);
-  std::copy_n(sector.begin() + kSectorHeaderOffset, kSectorHeaderSize, db.sectorHeader.begin());
-  std::copy_n(sector.begin() + kSecondHeaderOffset, kSecondHeaderSize, db.secondHeader.begin());
+  std::copy_n(sector.begin() + kSectorHeaderOffset, kSectorHeaderSize, Tables(db).sectorHeader.begin());
+  std::copy_n(sector.begin() + kSecondHeaderOffset, kSecondHeaderSize, Tables(db).secondHeader.begin());
   for (std::size_t k = 0; k < kSystemBlockSlotCount; ++k) {
     const auto block = sector.subspan(kHighestSystemBlockSlot - kSystemBlockSize * k, kSystemBlockSize);
     if (IsValidSystemBlock(block)) {
-      std::copy(block.begin(), block.end(), db.systemBlock.bytes.begin());
-      db.systemBlockShow = DecodeSystemBlock(db.systemBlock);
-      db.systemBlockValid = true;
+      std::copy(block.begin(), block.end(), Tables(db).systemBlock.bytes.begin());
+      Tables(db).systemBlockShow = DecodeSystemBlock(Tables(db).systemBlock);
+      Tables(db).systemBlockValid = true;
       return true;
     }
   }
   const auto lowest = sector.subspan(kLowestSystemBlockSlot, kSystemBlockSize);
-  std::copy(lowest.begin(), lowest.end(), db.systemBlock.bytes.begin());
-  db.systemBlockValid = false;
+  std::copy(lowest.begin(), lowest.end(), Tables(db).systemBlock.bytes.begin());
+  Tables(db).systemBlockValid = false;
   return false;
 }
 
@@ -201,23 +202,25 @@ void EncodeSystemSector(BoxDatabase& db, MutableByteSpan image) {
     throw std::invalid_argument("data image of " + std::to_string(image.size()) +
                                 " bytes cannot hold a system sector");
   }
-  if (!db.systemBlockValid) {
+  if (!Tables(db).systemBlockValid) {
     throw std::invalid_argument(
         "no valid system block was read; a new system sector would carry a broken one");
   }
-  auto& block = db.systemBlock.bytes;
+  auto& block = Tables(db).systemBlock.bytes;
   PutLe32(block, kBlockFirstCrcOffset, CalcCrc32(ByteSpan(block).first(kBlockFirstAreaSize)));
-  std::copy(db.sectorHeader.begin(), db.sectorHeader.end(), image.begin() + kSectorHeaderOffset);
-  std::copy(db.secondHeader.begin(), db.secondHeader.end(), image.begin() + kSecondHeaderOffset);
+  std::copy(Tables(db).sectorHeader.begin(), Tables(db).sectorHeader.end(),
+            image.begin() + kSectorHeaderOffset);
+  std::copy(Tables(db).secondHeader.begin(), Tables(db).secondHeader.end(),
+            image.begin() + kSecondHeaderOffset);
   std::copy(block.begin(), block.end(), image.begin() + kLowestSystemBlockSlot);
 }
 
 void ClearProgramRefs(BoxDatabase& db, Slot program) {
   // A block whose check values were wrong is not the box's; it is carried as
   // it was, never mended into a new sector.
-  if (!db.systemBlockValid) return;
-  MutableByteSpan block(db.systemBlock.bytes);
-  auto& show = db.systemBlockShow.box_info;
+  if (!Tables(db).systemBlockValid) return;
+  MutableByteSpan block(Tables(db).systemBlock.bytes);
+  auto& show = Tables(db).systemBlockShow.box_info;
   for (std::size_t r = 0; r < kProgramRefCount; ++r) {
     // The box form is what a new sector would carry, so it decides.
     if (static_cast<Slot>(GetLe16(block, kRefProgramOffset + 2 * r)) != program) continue;
@@ -231,8 +234,12 @@ void ClearProgramRefs(BoxDatabase& db, Slot program) {
     }
     EncodeBitField(block, kRefModeFields[r], 0);
     RefModeShow(show, r) = 0;
-    db.systemBlockChanged = true;
+    Tables(db).systemBlockChanged = true;
   }
+}
+
+void ClearSystemBlockChanged(BoxDatabase& db) {
+  Tables(db).systemBlockChanged = false;
 }
 
 }  // namespace tuneflash

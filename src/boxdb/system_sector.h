@@ -39,10 +39,8 @@ SYSTEM_DATA_BASE_SHOW_T DecodeSystemBlock(const SYSTEM_DATA_BASE_T& block);
 void ClearProgramRefs(BoxDatabase& db, Slot program);
 
 inline bool SystemBlockChanged(const BoxDatabase& db) {
-  return db.systemBlockChanged;
+  return db.systemBlockChanged();
 }
-inline void ClearSystemBlockChanged(BoxDatabase& db) {
-  db.systemBlockChanged = false;
-}
+void ClearSystemBlockChanged(BoxDatabase& db);
 
 }  // namespace tuneflash

@@ -8,6 +8,7 @@
 #include "boxdb/programs.h"
 #include "boxdb/record_io.h"
 #include "boxdb/show_text.h"
+#include "boxdb/table_access.h"
 #include "dld/int_text.h"
 
 namespace tuneflash {
@@ -79,11 +80,11 @@ std::optional<SAT_TRANSPONDER_INFO_T> BuildSatTp(const SAT_TRANSPONDER_INFO_T& c
 // Both forms of `slot` from the box form `tp`.
 // A code without a text keeps the text the slot showed.
 void StoreTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_T& tp) {
-  auto& show = db.satTpsShow[At(slot)];
+  auto& show = Tables(db).satTpsShow[At(slot)];
   auto decoded = DecodeSatTp(tp);
   if (decoded.polarisation_text.empty()) decoded.polarisation_text = show.polarisation_text;
   if (decoded.fec_text.empty()) decoded.fec_text = show.fec_text;
-  db.satTps[At(slot)] = tp;
+  Tables(db).satTps[At(slot)] = tp;
   show = std::move(decoded);
 }
 
@@ -91,7 +92,7 @@ void StoreTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_T& tp) {
 // outside the table or a value that does not fit.
 bool SetTpField(BoxDatabase& db, Slot slot, std::size_t field, std::int64_t value) {
   if (!IsTpSlot(slot)) return false;
-  SAT_TRANSPONDER_INFO_T tp = db.satTps[At(slot)];
+  SAT_TRANSPONDER_INFO_T tp = Tables(db).satTps[At(slot)];
   if (value < 0 || !EncodeBitField(tp.bytes, kSatTpFields[field], value)) return false;
   StoreTp(db, slot, tp);
   return true;
@@ -117,29 +118,29 @@ void WriteSatTpHeader(const SAT_TP_LIST_HEADER_T& header, MutableByteSpan image)
 
 void ResetTp(BoxDatabase& db, Slot slot) {
   if (!IsTpSlot(slot)) return;
-  db.satTps[At(slot)].bytes = kFreeSatTp;
+  Tables(db).satTps[At(slot)].bytes = kFreeSatTp;
   SAT_TRANSPONDER_INFO_SHOW_T freeSlot;
   freeSlot.sat_index = kFreeTpSatIndex;
   freeSlot.tp_number = kFreeTpNumber;
-  db.satTpsShow[At(slot)] = freeSlot;
+  Tables(db).satTpsShow[At(slot)] = freeSlot;
 }
 
 void ResetAllTps(BoxDatabase& db) {
-  db.satTpHeader.tp_count = 0;
-  db.satTpHeader.tp_per_satellite.fill(0);
+  Tables(db).satTpHeader.tp_count = 0;
+  Tables(db).satTpHeader.tp_per_satellite.fill(0);
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) ResetTp(db, static_cast<Slot>(i));
 }
 
 void ResetTerTp(BoxDatabase& db, Slot slot) {
   if (!IsTerTpSlot(slot)) return;
-  db.terTps[At(slot)].bytes.fill(0);
+  Tables(db).terTps[At(slot)].bytes.fill(0);
   TER_TRANSPONDER_INFO_SHOW_T freeSlot;
   freeSlot.ter_param_1 = kFreeTerParam1;
-  db.terTpsShow[At(slot)] = freeSlot;
+  Tables(db).terTpsShow[At(slot)] = freeSlot;
 }
 
 void ResetAllTerTps(BoxDatabase& db) {
-  db.terTpHeader.ter_tp_count = 0;
+  Tables(db).terTpHeader.ter_tp_count = 0;
   for (std::size_t i = 0; i < kTerTpCapacity; ++i) ResetTerTp(db, static_cast<Slot>(i));
 }
 
@@ -177,70 +178,72 @@ TER_TRANSPONDER_INFO_SHOW_T DecodeTerTp(const TER_TRANSPONDER_INFO_T& tp) {
 
 void ReadTpPart(BoxDatabase& db, ByteSpan image) {
   RequireDatabaseImage(image.size());
-  ReadSatTpHeader(db.satTpHeader, image);
+  ReadSatTpHeader(Tables(db).satTpHeader, image);
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) {
-    LoadRecord(db.satTps[i], TableArea<SAT_TRANSPONDER_INFO_T>(image, kSatTpTableOffset, i));
-    db.satTpsShow[i] = DecodeSatTp(db.satTps[i]);
+    LoadRecord(Tables(db).satTps[i], TableArea<SAT_TRANSPONDER_INFO_T>(image, kSatTpTableOffset, i));
+    Tables(db).satTpsShow[i] = DecodeSatTp(Tables(db).satTps[i]);
   }
 }
 
 void WriteTpPart(const BoxDatabase& db, MutableByteSpan image) {
   RequireDatabaseImage(image.size());
-  WriteSatTpHeader(db.satTpHeader, image);
+  WriteSatTpHeader(Tables(db).satTpHeader, image);
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) {
-    StoreRecord(db.satTps[i], image, kSatTpTableOffset + i * kSatTpSize);
+    StoreRecord(Tables(db).satTps[i], image, kSatTpTableOffset + i * kSatTpSize);
   }
 }
 
 void ReadTerTpPart(BoxDatabase& db, ByteSpan image) {
   RequireDatabaseImage(image.size());
-  db.terTpHeader.ter_tp_count = static_cast<std::int16_t>(GetLe16(image, kTerTpHeaderOffset));
-  db.terTpHeader.reserved = GetLe16(image, kTerTpHeaderOffset + 2);
+  Tables(db).terTpHeader.ter_tp_count = static_cast<std::int16_t>(GetLe16(image, kTerTpHeaderOffset));
+  Tables(db).terTpHeader.reserved = GetLe16(image, kTerTpHeaderOffset + 2);
   for (std::size_t i = 0; i < kTerTpCapacity; ++i) {
-    LoadRecord(db.terTps[i], TableArea<TER_TRANSPONDER_INFO_T>(image, kTerTpTableOffset, i));
-    db.terTpsShow[i] = DecodeTerTp(db.terTps[i]);
+    LoadRecord(Tables(db).terTps[i], TableArea<TER_TRANSPONDER_INFO_T>(image, kTerTpTableOffset, i));
+    Tables(db).terTpsShow[i] = DecodeTerTp(Tables(db).terTps[i]);
   }
 }
 
 void WriteTerTpPart(const BoxDatabase& db, MutableByteSpan image) {
   RequireDatabaseImage(image.size());
-  PutLe16(image, kTerTpHeaderOffset, static_cast<std::uint16_t>(db.terTpHeader.ter_tp_count));
-  PutLe16(image, kTerTpHeaderOffset + 2, db.terTpHeader.reserved);
+  PutLe16(image, kTerTpHeaderOffset, static_cast<std::uint16_t>(Tables(db).terTpHeader.ter_tp_count));
+  PutLe16(image, kTerTpHeaderOffset + 2, Tables(db).terTpHeader.reserved);
   for (std::size_t i = 0; i < kTerTpCapacity; ++i) {
-    StoreRecord(db.terTps[i], image, kTerTpTableOffset + i * kTerTpSize);
+    StoreRecord(Tables(db).terTps[i], image, kTerTpTableOffset + i * kTerTpSize);
   }
 }
 
 int GetTpCount(const BoxDatabase& db) {
-  return db.satTpHeader.tp_count;
+  return Tables(db).satTpHeader.tp_count;
 }
 
 int GetSatTpCount(const BoxDatabase& db, int sat) {
-  return IsSatellite(sat) ? db.satTpHeader.tp_per_satellite[static_cast<std::size_t>(sat)] : 0;
+  return IsSatellite(sat) ? Tables(db).satTpHeader.tp_per_satellite[static_cast<std::size_t>(sat)] : 0;
 }
 
 bool IsTpUsed(const BoxDatabase& db, Slot slot) {
-  return IsTpSlot(slot) && db.satTpsShow[At(slot)].used == 1;
+  return IsTpSlot(slot) && Tables(db).satTpsShow[At(slot)].used == 1;
 }
 int GetTpSatIndex(const BoxDatabase& db, Slot slot) {
-  return IsTpSlot(slot) ? db.satTpsShow[At(slot)].sat_index : -1;
+  return IsTpSlot(slot) ? Tables(db).satTpsShow[At(slot)].sat_index : -1;
 }
 int GetTpNumber(const BoxDatabase& db, Slot slot) {
-  return IsTpSlot(slot) ? db.satTpsShow[At(slot)].tp_number : -1;
+  return IsTpSlot(slot) ? Tables(db).satTpsShow[At(slot)].tp_number : -1;
 }
 int GetTpPolarity(const BoxDatabase& db, Slot slot) {
-  return IsTpSlot(slot) ? db.satTpsShow[At(slot)].polarisation : 0;
+  return IsTpSlot(slot) ? Tables(db).satTpsShow[At(slot)].polarisation : 0;
 }
 int GetTpFec(const BoxDatabase& db, Slot slot) {
-  return IsTpSlot(slot) ? db.satTpsShow[At(slot)].fec : 0;
+  return IsTpSlot(slot) ? Tables(db).satTpsShow[At(slot)].fec : 0;
 }
 
 std::string GetTpFrequency(const BoxDatabase& db, Slot slot) {
-  return IsTpSlot(slot) ? std::string(TrimBlanks(db.satTpsShow[At(slot)].frequency_text)) : std::string();
+  return IsTpSlot(slot) ? std::string(TrimBlanks(Tables(db).satTpsShow[At(slot)].frequency_text))
+                        : std::string();
 }
 
 std::string GetTpSymbolRate(const BoxDatabase& db, Slot slot) {
-  return IsTpSlot(slot) ? std::string(TrimBlanks(db.satTpsShow[At(slot)].symbol_rate_text)) : std::string();
+  return IsTpSlot(slot) ? std::string(TrimBlanks(Tables(db).satTpsShow[At(slot)].symbol_rate_text))
+                        : std::string();
 }
 
 bool SetTpUsed(BoxDatabase& db, Slot slot) {
@@ -268,19 +271,20 @@ bool SetTpFec(BoxDatabase& db, Slot slot, std::uint8_t code) {
 }
 
 void CountTp(BoxDatabase& db, EditMode mode) {
-  db.satTpHeader.tp_count = static_cast<std::int16_t>(db.satTpHeader.tp_count + CountStep(mode));
+  Tables(db).satTpHeader.tp_count =
+      static_cast<std::int16_t>(Tables(db).satTpHeader.tp_count + CountStep(mode));
 }
 
 void CountSatTp(BoxDatabase& db, int sat, EditMode mode) {
   if (!IsSatellite(sat)) return;
-  auto& count = db.satTpHeader.tp_per_satellite[static_cast<std::size_t>(sat)];
+  auto& count = Tables(db).satTpHeader.tp_per_satellite[static_cast<std::size_t>(sat)];
   count = static_cast<std::uint16_t>(count + CountStep(mode));
 }
 
 Slot FindFreeTpSlot(const BoxDatabase& db) {
-  if (db.satTpHeader.tp_count > static_cast<int>(kSatTpCapacity)) return kNoSlot;
+  if (Tables(db).satTpHeader.tp_count > static_cast<int>(kSatTpCapacity)) return kNoSlot;
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) {
-    if (db.satTpsShow[i].used != 1) return static_cast<Slot>(i);
+    if (Tables(db).satTpsShow[i].used != 1) return static_cast<Slot>(i);
   }
   return kNoSlot;
 }
@@ -290,7 +294,7 @@ bool FindTp(const BoxDatabase& db, int sat, int polarisation, int fec, std::stri
   const auto frequency = TrimBlanks(frequencyText);
   const auto symbolRate = TrimBlanks(symbolRateText);
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) {
-    const auto& tp = db.satTpsShow[i];
+    const auto& tp = Tables(db).satTpsShow[i];
     if (tp.used == 1 && tp.sat_index == sat && tp.polarisation == polarisation && tp.fec == fec &&
         TrimBlanks(tp.frequency_text) == frequency && TrimBlanks(tp.symbol_rate_text) == symbolRate) {
       slot = static_cast<Slot>(i);
@@ -302,8 +306,8 @@ bool FindTp(const BoxDatabase& db, int sat, int polarisation, int fec, std::stri
 
 bool WriteTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_SHOW_T& record, EditMode mode) {
   if (!IsTpSlot(slot)) return false;
-  const auto built =
-      BuildSatTp(db.satTps[At(slot)], record, mode == EditMode::Adding, db.satTpsShow[At(slot)].tp_param_2);
+  const auto built = BuildSatTp(Tables(db).satTps[At(slot)], record, mode == EditMode::Adding,
+                                Tables(db).satTpsShow[At(slot)].tp_param_2);
   if (!built) return false;
   StoreTp(db, slot, *built);
   return true;
@@ -311,13 +315,13 @@ bool WriteTp(BoxDatabase& db, Slot slot, const SAT_TRANSPONDER_INFO_SHOW_T& reco
 
 bool AddTp(BoxDatabase& db, const SAT_TRANSPONDER_INFO_SHOW_T& record, Slot& slot) {
   const int sat = record.sat_index;
-  if (db.satTpHeader.tp_count > static_cast<int>(kSatTpCapacity) || !IsSatellite(sat) ||
+  if (Tables(db).satTpHeader.tp_count > static_cast<int>(kSatTpCapacity) || !IsSatellite(sat) ||
       GetSatTpCount(db, sat) >= kMaxTpsPerSatellite) {
     return false;
   }
   const Slot freeSlot = FindFreeTpSlot(db);
   if (freeSlot == kNoSlot) return false;
-  auto built = BuildSatTp(db.satTps[At(freeSlot)], record, true, 0);
+  auto built = BuildSatTp(Tables(db).satTps[At(freeSlot)], record, true, 0);
   if (!built) return false;
   MutableByteSpan bytes(built->bytes);
   PutLe32(bytes, kTpWord3Offset, kNewTpWord3);
@@ -331,7 +335,7 @@ bool AddTp(BoxDatabase& db, const SAT_TRANSPONDER_INFO_SHOW_T& record, Slot& slo
 
 void DecrementTpNumber(BoxDatabase& db, Slot slot) {
   if (!IsTpSlot(slot)) return;
-  SetTpField(db, slot, f::kTpNumber, db.satTpsShow[At(slot)].tp_number - 1);
+  SetTpField(db, slot, f::kTpNumber, Tables(db).satTpsShow[At(slot)].tp_number - 1);
 }
 
 void DeleteTp(BoxDatabase& db, Slot slot) {
@@ -343,7 +347,7 @@ void DeleteTp(BoxDatabase& db, Slot slot) {
   CountSatTp(db, sat, EditMode::Deleting);
   DeleteProgramsOfTp(db, slot);
   for (std::size_t j = 0; j < kSatTpCapacity; ++j) {
-    const auto& tp = db.satTpsShow[j];
+    const auto& tp = Tables(db).satTpsShow[j];
     if (tp.used == 1 && tp.sat_index == sat && tp.tp_number >= number)
       DecrementTpNumber(db, static_cast<Slot>(j));
   }
@@ -351,18 +355,19 @@ void DeleteTp(BoxDatabase& db, Slot slot) {
 }
 
 void ClearTpMarks(BoxDatabase& db) {
-  std::fill(db.tpMarks.begin(), db.tpMarks.end(), std::uint8_t{0});
+  std::fill(Tables(db).tpMarks.begin(), Tables(db).tpMarks.end(), std::uint8_t{0});
 }
 
 void MarkSatTps(BoxDatabase& db, int sat) {
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) {
-    if (db.satTpsShow[i].used == 1 && db.satTpsShow[i].sat_index == sat) db.tpMarks[i] = 1;
+    if (Tables(db).satTpsShow[i].used == 1 && Tables(db).satTpsShow[i].sat_index == sat)
+      Tables(db).tpMarks[i] = 1;
   }
 }
 
 void DeleteMarkedTps(BoxDatabase& db) {
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) {
-    if (db.tpMarks[i] == 1) DeleteTp(db, static_cast<Slot>(i));
+    if (Tables(db).tpMarks[i] == 1) DeleteTp(db, static_cast<Slot>(i));
   }
 }
 

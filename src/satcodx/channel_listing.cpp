@@ -139,7 +139,7 @@ ChannelListing ListChannels(const BoxDatabase& db) {
   ChannelListing listing;
   std::map<int, int> programsOnTp;
   for (const Slot s : ProgramListOrder(db)) {
-    const auto& p = db.programsShow[static_cast<std::size_t>(s)];
+    const auto& p = db.programsShow()[static_cast<std::size_t>(s)];
     ProgramRow row;
     row.slot = s;
     row.name = p.name;
@@ -153,9 +153,9 @@ ChannelListing ListChannels(const BoxDatabase& db) {
     ++programsOnTp[p.tp_index];
     listing.programs.push_back(std::move(row));
   }
-  for (Slot t = 0; t < static_cast<Slot>(db.satTpsShow.size()); ++t) {
+  for (Slot t = 0; t < static_cast<Slot>(db.satTpsShow().size()); ++t) {
     if (!IsTpUsed(db, t)) continue;
-    const auto& tp = db.satTpsShow[static_cast<std::size_t>(t)];
+    const auto& tp = db.satTpsShow()[static_cast<std::size_t>(t)];
     listing.transponders.push_back({t, tp.sat_index, tp.tp_number, GetTpFrequency(db, t),
                                     tp.polarisation_text, GetTpSymbolRate(db, t), tp.fec_text,
                                     programsOnTp[t]});
@@ -164,8 +164,8 @@ ChannelListing ListChannels(const BoxDatabase& db) {
                    [](const auto& a, const auto& b) {
                      return a.satellite != b.satellite ? a.satellite < b.satellite : a.number < b.number;
                    });
-  for (std::size_t s = 0; s < db.satellitesShow.size(); ++s) {
-    const auto& sat = db.satellitesShow[s];
+  for (std::size_t s = 0; s < db.satellitesShow().size(); ++s) {
+    const auto& sat = db.satellitesShow()[s];
     const int count = GetSatTpCount(db, static_cast<int>(s));
     if (sat.sat_name == kFreeSatelliteName && count == 0) continue;
     listing.satellites.push_back(

@@ -65,7 +65,7 @@ void DatabaseToDld(const std::filesystem::path& target, BoxDatabase& db, Convers
   Bytes image = PackDatabase(database, state.DatabaseSlot);
   WriteBlockTable(image, state.DatabaseSlot);
   WriteSlotHeader(image, state.DatabaseSlot, state.slotHeader);
-  if (SystemBlockChanged(db) && db.systemBlockValid) {
+  if (SystemBlockChanged(db) && db.systemBlockValid()) {
     ClearSystemBlockChanged(db);
     EncodeSystemSector(db, image);
   } else if (state.sourceImage.size() >= kSystemSectorSize) {

@@ -19,12 +19,13 @@ std::vector<SampleSatellite> DefaultSampleSatellites() {
 }
 
 void PlaceSatellite(BoxDatabase& db, std::size_t slot, int longitude, const std::string& name) {
-  auto& bytes = db.satellites.at(slot).bytes;
+  SATELLITE_INFO_T satellite = db.satellites().at(slot);
+  auto& bytes = satellite.bytes;
   PutLe32(bytes, 0, (static_cast<std::uint32_t>(longitude) << 19) | (1u << 17));
   PutLe32(bytes, 4, (9750u << 16) | 1u);
   for (std::size_t i = 8; i < 27; ++i)
     bytes[i] = i - 8 < name.size() ? static_cast<std::uint8_t>(name[i - 8]) : 0;
-  db.satellitesShow.at(slot) = DecodeSatellite(db.satellites[slot]);
+  StoreSatellite(db, static_cast<Slot>(slot), satellite);
 }
 
 Slot AddSampleTransponder(BoxDatabase& db, std::uint8_t sat, int frequency, int programs,

@@ -12,58 +12,56 @@
 #include "boxdb/system_sector.h"
 #include "boxdb/transponders.h"
 #include "fixtures.h"
+#include "support/box_image.h"
 
 namespace tuneflash {
 namespace {
 
-void SetLinks(BoxDatabase& db, Slot slot, Slot prev, Slot next) {
-  PutLe16(db.programs[static_cast<std::size_t>(slot)].bytes, 0, static_cast<std::uint16_t>(prev));
-  PutLe16(db.programs[static_cast<std::size_t>(slot)].bytes, 2, static_cast<std::uint16_t>(next));
-}
-
-std::unique_ptr<BoxDatabase> Reload(const BoxDatabase& db) {
-  auto loaded = std::make_unique<BoxDatabase>();
-  DecodeDatabaseImage(*loaded, EncodeDatabaseImage(db));
-  return loaded;
+void SetLinks(testing::BoxImage& image, std::size_t slot, Slot prev, Slot next) {
+  PutLe16(image.Program(slot), kProgramPrevOffset, static_cast<std::uint16_t>(prev));
+  PutLe16(image.Program(slot), kProgramNextOffset, static_cast<std::uint16_t>(next));
 }
 
 TEST(BadInput, LoopingAndBrokenProgramLinks) {
   auto db = testing::ResetDb();
   for (int i = 0; i < 6; ++i) testing::Add(*db, testing::MakeProgram(1));
-  SetLinks(*db, 2, 1, 0);     // 0 -> 1 -> 2 -> 0 -> ...
-  SetLinks(*db, 4, 3, 5000);  // outside the table
-  SetLinks(*db, 5, -300, 4);
-  auto loaded = Reload(*db);
+  testing::BoxImage image(*db);
+  SetLinks(image, 2, 1, 0);     // 0 -> 1 -> 2 -> 0 -> ...
+  SetLinks(image, 4, 3, 5000);  // outside the table
+  SetLinks(image, 5, -300, 4);
+  auto loaded = image.Load();
   EXPECT_EQ(ProgramListOrder(*loaded), (std::vector<Slot>{0, 1, 2}));
   for (const Slot s : {Slot{4}, Slot{5}, Slot{2}, Slot{0}, Slot{1}, Slot{3}}) DeleteProgram(*loaded, s);
-  EXPECT_EQ(loaded->programHeader.program_count, 0);
+  EXPECT_EQ(loaded->programHeader().program_count, 0);
   EXPECT_EQ(testing::Add(*loaded, testing::MakeProgram(1)), 0);
 }
 
 TEST(BadInput, CountsAndIndexesBeyondTheirTables) {
   auto db = testing::ResetDb();
   testing::Add(*db, testing::MakeProgram(1));
+  testing::BoxImage image(*db);
   // Program 0 names provider 400 and satellite 64 (the decoders' limits), four CA ids.
-  EncodeBitField(db->programs[0].bytes, kProgramFields[program_bits::kProviderIndex], 400);
-  EncodeBitField(db->programs[0].bytes, kProgramFields[program_bits::kCaCount], 7);
+  EncodeBitField(image.Program(0), kProgramFields[program_bits::kProviderIndex], 400);
+  EncodeBitField(image.Program(0), kProgramFields[program_bits::kCaCount], 7);
   // Favourite groups with counts outside 0..200.
-  PutLe16(db->favGroups[0].bytes, 0, 300);
-  PutLe16(db->favGroups[1].bytes, 0, static_cast<std::uint16_t>(-5));
-  PutLe16(db->favGroups[0].bytes, 18 + 2 * 199, 0);
+  PutLe16(image.FavGroup(0), 0, 300);
+  PutLe16(image.FavGroup(1), 0, static_cast<std::uint16_t>(-5));
+  PutLe16(image.FavGroup(0), 18 + 2 * 199, 0);
   // A transponder in use on satellite "64", header counts out of range.
-  PutLe32(db->satTps[3].bytes, 0, (1u << 16) | (9u << 8) | 0xFFu);
-  db->satTpHeader.tp_count = -3;
-  db->satTpHeader.tp_per_satellite.fill(0xFFFF);
-  PutLe32(db->satTps[4].bytes, 0, (1u << 16) | (1u << 8) | 2u);
-  EncodeBitField(db->programs[0].bytes, kProgramFields[program_bits::kTpIndex], 0xFFF);
+  PutLe32(image.SatTp(3), 0, (1u << 16) | (9u << 8) | 0xFFu);
+  PutLe16(image.SatTpHeader(), 0, static_cast<std::uint16_t>(-3));
+  for (std::size_t sat = 0; sat < kSatelliteCapacity; ++sat)
+    PutLe16(image.SatTpHeader(), 4 + 2 * sat, 0xFFFF);
+  PutLe32(image.SatTp(4), 0, (1u << 16) | (1u << 8) | 2u);
+  EncodeBitField(image.Program(0), kProgramFields[program_bits::kTpIndex], 0xFFF);
 
-  auto loaded = Reload(*db);
-  EXPECT_EQ(loaded->programsShow[0].provider_index, 400);
-  EXPECT_EQ(loaded->programsShow[0].ca_count, 3);  // 0b111 under the limit 4 reads 11
-  EXPECT_EQ(loaded->satTpsShow[3].sat_index, 63);
+  auto loaded = image.Load();
+  EXPECT_EQ(loaded->programsShow()[0].provider_index, 400);
+  EXPECT_EQ(loaded->programsShow()[0].ca_count, 3);  // 0b111 under the limit 4 reads 11
+  EXPECT_EQ(loaded->satTpsShow()[3].sat_index, 63);
   EXPECT_EQ(ProviderGroupCount(*loaded, 400), 0);
   RemoveFromFavGroup(*loaded, 0, 0);
-  EXPECT_EQ(loaded->favGroupsShow[0].count, 199);
+  EXPECT_EQ(loaded->favGroupsShow()[0].count, 199);
   RemoveFromFavGroup(*loaded, 1, 0);
   RemoveFromFavGroup(*loaded, -1, 0);
   DeleteProgram(*loaded, 0);
@@ -116,7 +114,7 @@ TEST(BadInput, RandomImagesSurviveEveryOperation) {
     }
     EXPECT_EQ(EncodeDatabaseImage(*db).size(), kDatabaseImageSize);
     Bytes out(kSystemSectorSize, 0xFF);
-    if (db->systemBlockValid) {
+    if (db->systemBlockValid()) {
       EncodeSystemSector(*db, out);
     } else {
       EXPECT_THROW(EncodeSystemSector(*db, out), std::invalid_argument);

@@ -102,13 +102,13 @@ class EditRoundTrip : public ::testing::Test {
     auto loaded = std::make_unique<BoxDatabase>();
     DecodeDatabaseImage(*loaded, EncodeDatabaseImage(*db));
     ASSERT_NO_FATAL_FAILURE(testing::ExpectListConsistent(*loaded));
-    const auto& h = loaded->programHeader;
+    const auto& h = loaded->programHeader();
     ASSERT_EQ(h.program_count, static_cast<int>(programs.size()));
     int radio = 0;
     for (const auto& [slot, p] : programs) radio += p.type == 1;
     ASSERT_EQ(h.radio_count, radio);
     for (const auto& [slot, p] : programs) {
-      const auto& show = loaded->programsShow[static_cast<std::size_t>(slot)];
+      const auto& show = loaded->programsShow()[static_cast<std::size_t>(slot)];
       ASSERT_EQ(show.used, 1) << slot;
       ASSERT_EQ(show.name, p.name) << slot;
       ASSERT_EQ(show.tp_index, p.tp) << slot;
@@ -117,7 +117,7 @@ class EditRoundTrip : public ::testing::Test {
       for (std::size_t k = 0; k < 4; ++k)
         ASSERT_EQ(texts[k], std::to_string(p.pids[k])) << slot << " PID " << k;
       // The decoded table and the one edited agree field for field.
-      ASSERT_EQ(show, db->programsShow[static_cast<std::size_t>(slot)]) << slot;
+      ASSERT_EQ(show, db->programsShow()[static_cast<std::size_t>(slot)]) << slot;
     }
     ASSERT_EQ(GetTpCount(*loaded), static_cast<int>(tps.size()));
     std::map<int, int> perSat;

@@ -62,14 +62,14 @@ inline Slot Add(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& p) {
 // with prev_program mirroring next_program. Both forms agree on the links.
 inline void ExpectListConsistent(const BoxDatabase& db) {
   int used = 0, tv = 0, radio = 0, data = 0;
-  for (const auto& p : db.programsShow) {
+  for (const auto& p : db.programsShow()) {
     if (p.used != 1) continue;
     ++used;
     tv += p.service_type == 0;
     radio += p.service_type == 1;
     data += p.service_type == 2;
   }
-  const auto& h = db.programHeader;
+  const auto& h = db.programHeader();
   ASSERT_EQ(h.program_count, used);
   ASSERT_EQ(h.tv_count, tv);
   ASSERT_EQ(h.radio_count, radio);
@@ -80,15 +80,15 @@ inline void ExpectListConsistent(const BoxDatabase& db) {
   ASSERT_EQ(order.back(), h.last_program);
   Slot prev = kNoSlot;
   for (const Slot s : order) {
-    const auto& show = db.programsShow[static_cast<std::size_t>(s)];
+    const auto& show = db.programsShow()[static_cast<std::size_t>(s)];
     ASSERT_EQ(show.used, 1);
     ASSERT_EQ(show.prev_program, prev);
-    const auto& box = db.programs[static_cast<std::size_t>(s)].bytes;
+    const auto& box = db.programs()[static_cast<std::size_t>(s)].bytes;
     ASSERT_EQ(static_cast<Slot>(GetLe16(box, kProgramPrevOffset)), show.prev_program);
     ASSERT_EQ(static_cast<Slot>(GetLe16(box, kProgramNextOffset)), show.next_program);
     prev = s;
   }
-  ASSERT_EQ(db.programsShow[static_cast<std::size_t>(order.back())].next_program, kNoSlot);
+  ASSERT_EQ(db.programsShow()[static_cast<std::size_t>(order.back())].next_program, kNoSlot);
 }
 
 }  // namespace tuneflash::testing

@@ -60,22 +60,22 @@ TEST(FreeSlots, ResetImageHoldsTheFreeBytesOfEveryTable) {
 
 TEST(FreeSlots, ResetShowFormsAreEmpty) {
   auto db = testing::ResetDb();
-  EXPECT_EQ(db->programHeader, (PROGRAM_LIST_HEADER_T{-1, -1, 0, 0, 0, 0}));
-  const auto& p = db->programsShow[17];
+  EXPECT_EQ(db->programHeader(), (PROGRAM_LIST_HEADER_T{-1, -1, 0, 0, 0, 0}));
+  const auto& p = db->programsShow()[17];
   EXPECT_EQ(p.prev_program, -1);
   EXPECT_EQ(p.tp_index, -1);
   EXPECT_EQ(p.provider_index, -1);
   EXPECT_EQ(p.service_type, 2);
   EXPECT_EQ(p.language, (std::array<std::uint8_t, 3>{'e', 'n', 'g'}));
   EXPECT_TRUE(p.pid_1_text.empty());
-  EXPECT_EQ(db->satTpsShow[5].sat_index, 255);
-  EXPECT_EQ(db->satTpsShow[5].tp_number, 255);
-  EXPECT_EQ(db->terTpsShow[5].ter_param_1, 255);
-  EXPECT_EQ(db->casGroupsShow[5].key, 0);
-  EXPECT_EQ(db->providerGroupsShow[5].key, -1);
-  EXPECT_EQ(db->favGroupsShow[5].name, "");  // while the box form reads FAV and a byte 6
-  EXPECT_EQ(db->favGroupsShow[5].programs[199], -1);
-  EXPECT_EQ(db->satellitesShow[5], SATELLITE_INFO_SHOW_T{});
+  EXPECT_EQ(db->satTpsShow()[5].sat_index, 255);
+  EXPECT_EQ(db->satTpsShow()[5].tp_number, 255);
+  EXPECT_EQ(db->terTpsShow()[5].ter_param_1, 255);
+  EXPECT_EQ(db->casGroupsShow()[5].key, 0);
+  EXPECT_EQ(db->providerGroupsShow()[5].key, -1);
+  EXPECT_EQ(db->favGroupsShow()[5].name, "");  // while the box form reads FAV and a byte 6
+  EXPECT_EQ(db->favGroupsShow()[5].programs[199], -1);
+  EXPECT_EQ(db->satellitesShow()[5], SATELLITE_INFO_SHOW_T{});
 }
 
 TEST(FreeSlots, DecodedFreeSlotsFollowTheLimitRule) {
@@ -84,7 +84,7 @@ TEST(FreeSlots, DecodedFreeSlotsFollowTheLimitRule) {
   auto decoded = std::make_unique<BoxDatabase>();
   DecodeDatabaseImage(*decoded, image);
 
-  const auto& p = decoded->programsShow[0];
+  const auto& p = decoded->programsShow()[0];
   EXPECT_EQ(p.used, 0);
   EXPECT_EQ(p.service_type, 2);
   EXPECT_EQ(p.tp_index, 1023);
@@ -94,7 +94,7 @@ TEST(FreeSlots, DecodedFreeSlotsFollowTheLimitRule) {
   EXPECT_EQ(p.pid_4_text, "8191");
   EXPECT_EQ(p.service_id_text, "0X00");
 
-  const auto& s = decoded->satellitesShow[0];
+  const auto& s = decoded->satellitesShow()[0];
   EXPECT_EQ(s.longitude, 10);
   EXPECT_EQ(s.longitude_text, "  1.0");
   EXPECT_EQ(s.sat_param_2, 2);
@@ -104,20 +104,22 @@ TEST(FreeSlots, DecodedFreeSlotsFollowTheLimitRule) {
   for (const auto& tp : s.auto_scan_tp) {
     EXPECT_EQ(tp, (FACTORY_DEFAULT_TP_INFO_SHOW_T{0, "4000", "28125"}));
   }
-  EXPECT_EQ(decoded->favGroupsShow[0].name, std::string("FAV \x01"));
-  EXPECT_EQ(decoded->providerGroupsShow[0].key, 32767);
-  EXPECT_EQ(decoded->satTpsShow[0].used, 0);
-  EXPECT_EQ(decoded->satTpsShow[0].frequency_text, "4000");
+  EXPECT_EQ(decoded->favGroupsShow()[0].name, std::string("FAV \x01"));
+  EXPECT_EQ(decoded->providerGroupsShow()[0].key, 32767);
+  EXPECT_EQ(decoded->satTpsShow()[0].used, 0);
+  EXPECT_EQ(decoded->satTpsShow()[0].frequency_text, "4000");
   // And the decoded tables write back the same image.
   EXPECT_EQ(EncodeDatabaseImage(*decoded), image);
 }
 
 TEST(FreeSlots, ResetSatelliteKeepsByte27) {
   auto db = std::make_unique<BoxDatabase>();
-  db->satellites[4].bytes[27] = 0x5A;
+  SATELLITE_INFO_T satellite;
+  satellite.bytes[27] = 0x5A;
+  StoreSatellite(*db, 4, satellite);
   ResetAllSatellites(*db);
-  EXPECT_EQ(db->satellites[4].bytes[27], 0x5A);
-  EXPECT_EQ(db->satellites[4].bytes[26], 0);
+  EXPECT_EQ(db->satellites()[4].bytes[27], 0x5A);
+  EXPECT_EQ(db->satellites()[4].bytes[26], 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "boxdb/programs.h"
 #include "boxdb/system_sector.h"
 #include "fixtures.h"
+#include "support/system_sector_image.h"
 
 namespace tuneflash {
 namespace {
@@ -33,17 +34,20 @@ std::uint16_t CasKey(int group) {
   return static_cast<std::uint16_t>(0x0100 + group);
 }
 
-template <typename Record, typename Show>
-void SetGroupCount(Record& record, Show& show, int key, int count) {
-  show.key = static_cast<std::int16_t>(key);
-  show.count = static_cast<std::int16_t>(count);
-  EncodeBitFields(record.bytes, kGroupFields, std::array<std::int64_t, 3>{0, key, count});
+// `group` with flag 0, `key` and `count`, as the box files a program into it.
+template <typename Record>
+Record WithCount(Record group, int key, int count) {
+  EncodeBitFields(group.bytes, kGroupFields, std::array<std::int64_t, 3>{0, key, count});
+  return group;
 }
 
+// The box names `program` in reference `ref` of its system block and writes
+// the block with fresh check values; the database reads it back.
 void SetRef(BoxDatabase& db, std::size_t ref, Slot program) {
-  PutLe16(db.systemBlock.bytes, 40 + 2 * ref, static_cast<std::uint16_t>(program));
-  PutLe16(db.systemBlock.bytes, 56 + 2 * ref, 5);
-  db.systemBlockShow = DecodeSystemBlock(db.systemBlock);
+  SYSTEM_DATA_BASE_T block = db.systemBlock();
+  PutLe16(block.bytes, 40 + 2 * ref, static_cast<std::uint16_t>(program));
+  PutLe16(block.bytes, 56 + 2 * ref, 5);
+  ASSERT_TRUE(DecodeSystemSector(db, testing::SectorWithBlock(block)));
 }
 
 class ProgramsProperty : public ::testing::Test {
@@ -51,10 +55,8 @@ class ProgramsProperty : public ::testing::Test {
   void SetUp() override {
     db = testing::ResetDb();
     for (int c = 0; c < kCasGroups; ++c) {
-      SetGroupCount(db->casGroups[static_cast<std::size_t>(c)],
-                    db->casGroupsShow[static_cast<std::size_t>(c)], CasKey(c), 0);
+      StoreCasGroup(*db, c, WithCount(db->casGroups()[static_cast<std::size_t>(c)], CasKey(c), 0));
     }
-    db->systemBlockValid = true;  // as if read from a copy with right check values
     model.refs.fill(kNoSlot);
     for (std::size_t r = 0; r < kProgramRefCount; ++r) SetRef(*db, r, kNoSlot);
   }
@@ -75,20 +77,22 @@ class ProgramsProperty : public ::testing::Test {
     if (p.provider_index >= 0) {
       const auto g = static_cast<std::size_t>(p.provider_index);
       model.providerEverUsed[g] = true;
-      SetGroupCount(db->providerGroups[g], db->providerGroupsShow[g], 50 + p.provider_index,
-                    ++model.providerCounts[g]);
+      StoreProviderGroup(
+          *db, p.provider_index,
+          WithCount(db->providerGroups()[g], 50 + p.provider_index, ++model.providerCounts[g]));
     }
     for (std::size_t k = 0; k < p.ca_count; ++k) {
       const auto g = static_cast<std::size_t>(p.ca_ids[k] - CasKey(0));
-      SetGroupCount(db->casGroups[g], db->casGroupsShow[g], p.ca_ids[k], ++model.casCounts[g]);
+      StoreCasGroup(*db, static_cast<int>(g),
+                    WithCount(db->casGroups()[g], p.ca_ids[k], ++model.casCounts[g]));
     }
     const auto fav = static_cast<std::size_t>(rng() % kFavGroupCapacity);
     if (rng() % 3 == 0 && model.favs[fav].size() < kFavGroupMembers) {
-      auto& show = db->favGroupsShow[fav];
-      MutableByteSpan bytes(db->favGroups[fav].bytes);
-      PutLe16(bytes, 18 + 2 * static_cast<std::size_t>(show.count), static_cast<std::uint16_t>(slot));
-      show.programs[static_cast<std::size_t>(show.count)] = slot;
-      PutLe16(bytes, 0, static_cast<std::uint16_t>(++show.count));
+      FAV_GROGUP_INFO_T group = db->favGroups()[fav];
+      const std::size_t count = GetLe16(group.bytes, 0);
+      PutLe16(group.bytes, 18 + 2 * count, static_cast<std::uint16_t>(slot));
+      PutLe16(group.bytes, 0, static_cast<std::uint16_t>(count + 1));
+      StoreFavGroup(*db, static_cast<int>(fav), group);
       model.favs[fav].push_back(slot);
     }
     if (rng() % 5 == 0) {
@@ -134,11 +138,11 @@ class ProgramsProperty : public ::testing::Test {
 
   void ExpectModel() {
     testing::ExpectListConsistent(*db);
-    ASSERT_EQ(static_cast<std::size_t>(db->programHeader.program_count), model.programs.size());
+    ASSERT_EQ(static_cast<std::size_t>(db->programHeader().program_count), model.programs.size());
     for (const auto& [slot, p] : model.programs) ASSERT_TRUE(IsProgramUsed(*db, slot));
     for (std::size_t g = 0; g < kFavGroupCapacity; ++g) {
-      const auto& show = db->favGroupsShow[g];
-      const auto& box = db->favGroups[g].bytes;
+      const auto& show = db->favGroupsShow()[g];
+      const auto& box = db->favGroups()[g].bytes;
       ASSERT_EQ(static_cast<std::size_t>(show.count), model.favs[g].size());
       ASSERT_EQ(GetLe16(box, 0), model.favs[g].size());
       for (std::size_t j = 0; j < kFavGroupMembers; ++j) {
@@ -149,20 +153,20 @@ class ProgramsProperty : public ::testing::Test {
     }
     for (std::size_t g = 0; g < kProviders; ++g) {
       ASSERT_EQ(ProviderGroupCount(*db, static_cast<int>(g)), model.providerCounts[g]);
-      ASSERT_EQ(DecodeBitField(db->providerGroups[g].bytes, kGroupFields[group_bits::kCount]),
+      ASSERT_EQ(DecodeBitField(db->providerGroups()[g].bytes, kGroupFields[group_bits::kCount]),
                 static_cast<std::uint32_t>(model.providerCounts[g]));
       if (model.providerCounts[g] == 0 && model.providerEverUsed[g]) {
-        ASSERT_EQ(db->providerGroupsShow[g].key, -1);
-        ASSERT_EQ(GetLe32(db->providerGroups[g].bytes, 0), 0x0000FFFEu);
+        ASSERT_EQ(db->providerGroupsShow()[g].key, -1);
+        ASSERT_EQ(GetLe32(db->providerGroups()[g].bytes, 0), 0x0000FFFEu);
       }
     }
     for (std::size_t g = 0; g < kCasGroups; ++g) {
       ASSERT_EQ(CasGroupCount(*db, static_cast<int>(g)), model.casCounts[g]);
-      ASSERT_EQ(db->casGroupsShow[g].key, CasKey(static_cast<int>(g)));
+      ASSERT_EQ(db->casGroupsShow()[g].key, CasKey(static_cast<int>(g)));
     }
     for (std::size_t r = 0; r < kProgramRefCount; ++r) {
-      ASSERT_EQ(db->systemBlockShow.box_info.ref_program[r], model.refs[r]);
-      ASSERT_EQ(static_cast<Slot>(GetLe16(db->systemBlock.bytes, 40 + 2 * r)), model.refs[r]);
+      ASSERT_EQ(db->systemBlockShow().box_info.ref_program[r], model.refs[r]);
+      ASSERT_EQ(static_cast<Slot>(GetLe16(db->systemBlock().bytes, 40 + 2 * r)), model.refs[r]);
     }
     ASSERT_EQ(SystemBlockChanged(*db), expectChanged);
   }

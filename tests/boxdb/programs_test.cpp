@@ -17,14 +17,14 @@ using testing::MakeProgram;
 TEST(Programs, AddingLinksAtTheEnd) {
   auto db = testing::ResetDb();
   ASSERT_EQ(Add(*db, MakeProgram(4)), 0);
-  EXPECT_EQ(db->programHeader, (PROGRAM_LIST_HEADER_T{0, 0, 1, 1, 0, 0}));
-  EXPECT_EQ(db->programsShow[0].prev_program, -1);
-  EXPECT_EQ(db->programsShow[0].next_program, -1);
+  EXPECT_EQ(db->programHeader(), (PROGRAM_LIST_HEADER_T{0, 0, 1, 1, 0, 0}));
+  EXPECT_EQ(db->programsShow()[0].prev_program, -1);
+  EXPECT_EQ(db->programsShow()[0].next_program, -1);
   ASSERT_EQ(Add(*db, MakeProgram(4, 1)), 1);
-  EXPECT_EQ(db->programsShow[0].next_program, 1);
-  EXPECT_EQ(GetLe16(db->programs[0].bytes, 2), 1);
-  EXPECT_EQ(db->programsShow[1].prev_program, 0);
-  EXPECT_EQ(db->programHeader, (PROGRAM_LIST_HEADER_T{0, 1, 2, 1, 1, 0}));
+  EXPECT_EQ(db->programsShow()[0].next_program, 1);
+  EXPECT_EQ(GetLe16(db->programs()[0].bytes, 2), 1);
+  EXPECT_EQ(db->programsShow()[1].prev_program, 0);
+  EXPECT_EQ(db->programHeader(), (PROGRAM_LIST_HEADER_T{0, 1, 2, 1, 1, 0}));
   testing::ExpectListConsistent(*db);
 }
 
@@ -42,7 +42,7 @@ TEST(Programs, AddedProgramDecodesToWhatWasGiven) {
   p.pid_2_type = 3;
   const Slot slot = Add(*db, p);
   ASSERT_EQ(slot, 0);
-  const auto decoded = DecodeProgram(db->programs[0]);
+  const auto decoded = DecodeProgram(db->programs()[0]);
   EXPECT_EQ(decoded.language, p.language);  // letters 2 and 3 in the order the decoder reads them
   EXPECT_EQ(decoded.tp_index, 1234);
   EXPECT_EQ(decoded.tp_source, 1);
@@ -61,27 +61,27 @@ TEST(Programs, AddedProgramDecodesToWhatWasGiven) {
   EXPECT_EQ(decoded.sat_index, 3);
   EXPECT_EQ(decoded.provider_index, 7);
   EXPECT_EQ(decoded.name, "Das Erste HD");
-  EXPECT_EQ(db->programs[0].bytes[23] & 0xFE, 0);  // W5 bits 31..25 written as 0
+  EXPECT_EQ(db->programs()[0].bytes[23] & 0xFE, 0);  // W5 bits 31..25 written as 0
   // No provider: all ones of the 9-bit field.
   ASSERT_EQ(Add(*db, MakeProgram(5)), 1);
-  EXPECT_EQ((GetLe32(db->programs[1].bytes, 20) >> 16) & 0x1FF, 0x1FFu);
+  EXPECT_EQ((GetLe32(db->programs()[1].bytes, 20) >> 16) & 0x1FF, 0x1FFu);
 
   // The show form is what the box form decodes to.
-  EXPECT_EQ(db->programsShow[0], DecodeProgram(db->programs[0]));
+  EXPECT_EQ(db->programsShow()[0], DecodeProgram(db->programs()[0]));
 }
 
 TEST(Programs, NameIsCutTo16Bytes) {
   auto db = testing::ResetDb();
   ASSERT_EQ(Add(*db, MakeProgram(1, 0, "A very long program name")), 0);
-  EXPECT_EQ(db->programsShow[0].name, "A very long prog");
-  EXPECT_EQ(DecodeProgram(db->programs[0]).name, "A very long prog");
+  EXPECT_EQ(db->programsShow()[0].name, "A very long prog");
+  EXPECT_EQ(DecodeProgram(db->programs()[0]).name, "A very long prog");
 }
 
 TEST(Programs, ValuesThatDoNotFitAreRefusedAndChangeNothing) {
   auto db = testing::ResetDb();
   ASSERT_EQ(Add(*db, MakeProgram(1)), 0);
   const auto before = EncodeDatabaseImage(*db);
-  const auto header = db->programHeader;
+  const auto header = db->programHeader();
 
   auto pid = MakeProgram(1);
   pid.pid_3_text = "8192";
@@ -96,7 +96,7 @@ TEST(Programs, ValuesThatDoNotFitAreRefusedAndChangeNothing) {
   negativePid.pid_4_text = "-1";
   for (const auto& bad : {pid, ca, tp, negative, flag, negativePid}) {
     EXPECT_EQ(Add(*db, bad), kNoSlot);
-    EXPECT_EQ(db->programHeader, header);
+    EXPECT_EQ(db->programHeader(), header);
     EXPECT_EQ(EncodeDatabaseImage(*db), before);
   }
   auto text = MakeProgram(1);
@@ -116,15 +116,15 @@ TEST(Programs, RefusedAdds) {
   for (int i = 0; i < 120; ++i) ASSERT_EQ(Add(*db, MakeProgram(9)), i);
   EXPECT_EQ(Add(*db, MakeProgram(9)), kNoSlot);  // 120 already on the transponder
   ASSERT_EQ(Add(*db, MakeProgram(10, 3)), 120);  // type 3 counts only in program_count
-  EXPECT_EQ(db->programHeader.program_count, 121);
-  EXPECT_EQ(db->programHeader.tv_count, 120);
-  EXPECT_EQ(db->programHeader.radio_count + db->programHeader.data_count, 0);
+  EXPECT_EQ(db->programHeader().program_count, 121);
+  EXPECT_EQ(db->programHeader().tv_count, 120);
+  EXPECT_EQ(db->programHeader().radio_count + db->programHeader().data_count, 0);
   // An add always counts, whatever was done before it.
   DeleteProgram(*db, 0);
   EXPECT_EQ(AddProgram(*db, MakeProgram(11)), 0);
   EXPECT_EQ(AddProgram(*db, MakeProgram(11)), 121);
-  EXPECT_EQ(db->programHeader.program_count, 122);
-  EXPECT_EQ(db->programHeader.tv_count, 121);
+  EXPECT_EQ(db->programHeader().program_count, 122);
+  EXPECT_EQ(db->programHeader().tv_count, 121);
 }
 
 TEST(Programs, TableFull) {
@@ -133,7 +133,7 @@ TEST(Programs, TableFull) {
   EXPECT_EQ(Add(*db, MakeProgram(1999)), kNoSlot);
   DeleteProgram(*db, 2500);
   EXPECT_EQ(Add(*db, MakeProgram(1999)), 2500);
-  EXPECT_EQ(db->programHeader.last_program, 2500);
+  EXPECT_EQ(db->programHeader().last_program, 2500);
   testing::ExpectListConsistent(*db);
 }
 
@@ -141,19 +141,19 @@ TEST(Programs, DeletingKeepsTheListJoined) {
   auto db = testing::ResetDb();
   for (int i = 0; i < 3; ++i) Add(*db, MakeProgram(1));
   DeleteProgram(*db, 1);
-  EXPECT_EQ(db->programsShow[0].next_program, 2);
-  EXPECT_EQ(db->programsShow[2].prev_program, 0);
+  EXPECT_EQ(db->programsShow()[0].next_program, 2);
+  EXPECT_EQ(db->programsShow()[2].prev_program, 0);
   testing::ExpectListConsistent(*db);
   DeleteProgram(*db, 0);
-  EXPECT_EQ(db->programHeader.first_program, 2);
-  EXPECT_EQ(db->programsShow[2].prev_program, -1);
+  EXPECT_EQ(db->programHeader().first_program, 2);
+  EXPECT_EQ(db->programsShow()[2].prev_program, -1);
   testing::ExpectListConsistent(*db);
   DeleteProgram(*db, 2);
-  EXPECT_EQ(db->programHeader, (PROGRAM_LIST_HEADER_T{-1, 2, 0, 0, 0, 0}));
+  EXPECT_EQ(db->programHeader(), (PROGRAM_LIST_HEADER_T{-1, 2, 0, 0, 0, 0}));
   DeleteProgram(*db, 2);  // not in use any more: nothing happens
-  EXPECT_EQ(db->programHeader.program_count, 0);
+  EXPECT_EQ(db->programHeader().program_count, 0);
   ASSERT_EQ(Add(*db, MakeProgram(1)), 0);
-  EXPECT_EQ(db->programHeader, (PROGRAM_LIST_HEADER_T{0, 0, 1, 1, 0, 0}));
+  EXPECT_EQ(db->programHeader(), (PROGRAM_LIST_HEADER_T{0, 0, 1, 1, 0, 0}));
   DeleteProgram(*db, -1);
   DeleteProgram(*db, 4000);
   testing::ExpectListConsistent(*db);
@@ -161,15 +161,16 @@ TEST(Programs, DeletingKeepsTheListJoined) {
 
 TEST(Programs, FreedSlotKeepsThreeShowFields) {
   auto db = testing::ResetDb();
-  Add(*db, MakeProgram(1));
-  db->programsShow[0].prog_param_1 = 2;
-  db->programsShow[0].prog_flag_7 = 1;
-  db->programsShow[0].service_id = 77;
+  auto program = MakeProgram(1);
+  program.prog_param_1 = 2;
+  program.prog_flag_7 = 1;
+  program.service_id = 77;
+  Add(*db, program);
   DeleteProgram(*db, 0);
-  EXPECT_EQ(db->programsShow[0].prog_param_1, 2);
-  EXPECT_EQ(db->programsShow[0].prog_flag_7, 1);
-  EXPECT_EQ(db->programsShow[0].service_id, 77);
-  EXPECT_EQ(db->programsShow[0].used, 0);
+  EXPECT_EQ(db->programsShow()[0].prog_param_1, 2);
+  EXPECT_EQ(db->programsShow()[0].prog_flag_7, 1);
+  EXPECT_EQ(db->programsShow()[0].service_id, 77);
+  EXPECT_EQ(db->programsShow()[0].used, 0);
 }
 
 TEST(Programs, DeletingUpdatesGroups) {
@@ -181,44 +182,43 @@ TEST(Programs, DeletingUpdatesGroups) {
     p.ca_ids[0] = 0x0B00;
     Add(*db, p);
   }
-  auto setGroup = [](auto& record, auto& show, int key, int count) {
-    PutLe32(record.bytes, 0,
+  // The groups as the box filed the programs into them.
+  auto named = [](auto group, int key, int count) {
+    PutLe32(group.bytes, 0,
             (static_cast<std::uint32_t>(count) << 16) | (static_cast<std::uint32_t>(key) << 1));
-    show.key = static_cast<std::int16_t>(key);
-    show.count = static_cast<std::int16_t>(count);
-    show.name = "named";
-    record.bytes[4] = 'n';
+    group.bytes[4] = 'n';
+    return group;
   };
-  setGroup(db->providerGroups[3], db->providerGroupsShow[3], 30, 2);
-  setGroup(db->providerGroups[4], db->providerGroupsShow[4], 40, 4);
-  setGroup(db->casGroups[6], db->casGroupsShow[6], 0x0B00, 1);
-  auto& fav = db->favGroupsShow[3];
-  fav.count = 5;
+  StoreProviderGroup(*db, 3, named(db->providerGroups()[3], 30, 2));
+  StoreProviderGroup(*db, 4, named(db->providerGroups()[4], 40, 4));
+  StoreCasGroup(*db, 6, named(db->casGroups()[6], 0x0B00, 1));
+  FAV_GROGUP_INFO_T favourites = db->favGroups()[3];
   for (int j = 0; j < 5; ++j) {
-    fav.programs[static_cast<std::size_t>(j)] = static_cast<std::int16_t>(j);
-    PutLe16(db->favGroups[3].bytes, 18 + 2 * static_cast<std::size_t>(j), static_cast<std::uint16_t>(j));
+    PutLe16(favourites.bytes, 18 + 2 * static_cast<std::size_t>(j), static_cast<std::uint16_t>(j));
   }
-  PutLe16(db->favGroups[3].bytes, 0, 5);
+  PutLe16(favourites.bytes, 0, 5);
+  StoreFavGroup(*db, 3, favourites);
+  const auto& fav = db->favGroupsShow()[3];
 
   DeleteProgram(*db, 0);
   EXPECT_EQ(ProviderGroupCount(*db, 3), 1);
-  EXPECT_EQ(GetLe32(db->providerGroups[3].bytes, 0), (1u << 16) | (30u << 1));
+  EXPECT_EQ(GetLe32(db->providerGroups()[3].bytes, 0), (1u << 16) | (30u << 1));
   EXPECT_EQ(CasGroupCount(*db, 6), 0);
-  EXPECT_EQ(GetLe32(db->casGroups[6].bytes, 0), 0x0B00u << 1);
+  EXPECT_EQ(GetLe32(db->casGroups()[6].bytes, 0), 0x0B00u << 1);
   EXPECT_EQ(FavGroupCount(*db, 3), 4);
   EXPECT_EQ(fav.programs[0], 1);
   EXPECT_EQ(fav.programs[3], 4);
   EXPECT_EQ(fav.programs[4], -1);
-  EXPECT_EQ(GetLe16(db->favGroups[3].bytes, 0), 4);
-  EXPECT_EQ(GetLe16(db->favGroups[3].bytes, 18), 1);
-  EXPECT_EQ(GetLe16(db->favGroups[3].bytes, 18 + 2 * 4), 0xFFFF);
+  EXPECT_EQ(GetLe16(db->favGroups()[3].bytes, 0), 4);
+  EXPECT_EQ(GetLe16(db->favGroups()[3].bytes, 18), 1);
+  EXPECT_EQ(GetLe16(db->favGroups()[3].bytes, 18 + 2 * 4), 0xFFFF);
 
   DeleteProgram(*db, 1);  // the provider group's last member: the group is freed
-  EXPECT_EQ(db->providerGroupsShow[3], (PROVIDER_GROGUP_INFO_SHOW_T{0, -1, 0, ""}));
-  EXPECT_EQ(GetLe32(db->providerGroups[3].bytes, 0), 0x0000FFFEu);
-  EXPECT_EQ(db->providerGroups[3].bytes[4], 0);
+  EXPECT_EQ(db->providerGroupsShow()[3], (PROVIDER_GROGUP_INFO_SHOW_T{0, -1, 0, ""}));
+  EXPECT_EQ(GetLe32(db->providerGroups()[3].bytes, 0), 0x0000FFFEu);
+  EXPECT_EQ(db->providerGroups()[3].bytes[4], 0);
   EXPECT_EQ(CasGroupCount(*db, 6), 0);  // a CA group stays at 0, not freed
-  EXPECT_EQ(db->casGroupsShow[6].key, 0x0B00);
+  EXPECT_EQ(db->casGroupsShow()[6].key, 0x0B00);
 
   EXPECT_EQ(FindCasGroup(*db, 0x0B00), 6);
   EXPECT_EQ(FindCasGroup(*db, 0x1234), 255);
@@ -235,7 +235,7 @@ TEST(Programs, DeletingTheProgramsOfATransponder) {
     Add(*db, p);
   }
   DeleteProgramsOfTp(*db, 7);
-  EXPECT_EQ(db->programHeader.program_count, 6);
+  EXPECT_EQ(db->programHeader().program_count, 6);
   EXPECT_TRUE(IsProgramUsed(*db, 4));  // another source: kept
   EXPECT_FALSE(IsProgramUsed(*db, 2));
   EXPECT_EQ(CountProgramsOnTp(*db, 7), 1);
@@ -254,12 +254,12 @@ TEST(Programs, AccessorsIgnoreSlotsOutsideTheTable) {
     EXPECT_FALSE(FillProgramSlot(*db, slot, MakeProgram(1)));
   }
   SetProgramServiceIdText(*db, 3, "0xab12 ");
-  EXPECT_EQ(db->programsShow[3].service_id, 0xAB);
-  EXPECT_EQ(db->programsShow[3].service_id_text, "0XAB");  // the show form is what the box form holds
-  SetProgramServiceIdText(*db, 3, "  0xab12");             // characters 3 and 4 are counted before trimming
-  EXPECT_EQ(db->programsShow[3].service_id, 0);
+  EXPECT_EQ(db->programsShow()[3].service_id, 0xAB);
+  EXPECT_EQ(db->programsShow()[3].service_id_text, "0XAB");  // the show form is what the box form holds
+  SetProgramServiceIdText(*db, 3, "  0xab12");               // characters 3 and 4 are counted before trimming
+  EXPECT_EQ(db->programsShow()[3].service_id, 0);
   SetProgramPidText(*db, 3, 2, " 0160 ");
-  EXPECT_EQ(db->programsShow[3].pid_2_text, "160");
+  EXPECT_EQ(db->programsShow()[3].pid_2_text, "160");
 }
 
 TEST(Programs, TransponderSlot1023TakesProgramsAfterADecode) {
@@ -268,7 +268,7 @@ TEST(Programs, TransponderSlot1023TakesProgramsAfterADecode) {
   auto db = testing::ResetDb();
   auto decoded = std::make_unique<BoxDatabase>();
   DecodeDatabaseImage(*decoded, EncodeDatabaseImage(*db));
-  ASSERT_EQ(decoded->programsShow[5].tp_index, 1023);
+  ASSERT_EQ(decoded->programsShow()[5].tp_index, 1023);
   EXPECT_EQ(CountProgramsOnTp(*decoded, 1023), 0);
   EXPECT_EQ(testing::Add(*decoded, testing::MakeProgram(1023)), 0);
   EXPECT_EQ(CountProgramsOnTp(*decoded, 1023), 1);

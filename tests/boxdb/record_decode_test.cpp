@@ -5,6 +5,7 @@
 #include "boxdb/satellites.h"
 #include "boxdb/transponders.h"
 #include "fixtures.h"
+#include "support/box_image.h"
 
 namespace tuneflash {
 namespace {
@@ -107,13 +108,13 @@ TEST(RecordDecode, ProgramFieldsAndTexts) {
 TEST(Satellites, FindByPosition) {
   auto db = testing::ResetDb();
   EXPECT_EQ(FindSatelliteByPos(*db, 0), 0);  // after a reset every show longitude is 0
+  testing::BoxImage image(*db);
   for (std::size_t i = 0; i < kSatelliteCapacity; ++i) {
-    PutLe32(db->satellites[i].bytes, 0, static_cast<std::uint32_t>(100 + i) << 19);
+    PutLe32(image.Satellite(i), 0, static_cast<std::uint32_t>(100 + i) << 19);
   }
-  PutLe32(db->satellites[40].bytes, 0, 192u << 19);
-  PutLe32(db->satellites[9].bytes, 0, 192u << 19);
-  Bytes image = EncodeDatabaseImage(*db);
-  ReadSatellitePart(*db, image);
+  PutLe32(image.Satellite(40), 0, 192u << 19);
+  PutLe32(image.Satellite(9), 0, 192u << 19);
+  ReadSatellitePart(*db, image.Image());
   EXPECT_EQ(FindSatelliteByPos(*db, 192), 9);
   EXPECT_EQ(FindSatelliteByPos(*db, 130), 30);
   EXPECT_EQ(FindSatelliteByPos(*db, 0), -1);

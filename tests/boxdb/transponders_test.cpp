@@ -9,6 +9,7 @@
 #include "boxdb/field_tables.h"
 #include "dld/int_text.h"
 #include "fixtures.h"
+#include "support/box_image.h"
 
 namespace tuneflash {
 namespace {
@@ -25,10 +26,10 @@ Slot AddTpNumbered(BoxDatabase& db, std::uint8_t sat, int frequency) {
 std::map<Slot, int> Numbers(const BoxDatabase& db, int sat) {
   std::map<Slot, int> numbers;
   for (std::size_t i = 0; i < kSatTpCapacity; ++i) {
-    if (db.satTpsShow[i].used == 1 && db.satTpsShow[i].sat_index == sat) {
-      const auto box = DecodeSatTp(db.satTps[i]);
-      EXPECT_EQ(box.tp_number, db.satTpsShow[i].tp_number);
-      numbers[static_cast<Slot>(i)] = db.satTpsShow[i].tp_number;
+    if (db.satTpsShow()[i].used == 1 && db.satTpsShow()[i].sat_index == sat) {
+      const auto box = DecodeSatTp(db.satTps()[i]);
+      EXPECT_EQ(box.tp_number, db.satTpsShow()[i].tp_number);
+      numbers[static_cast<Slot>(i)] = db.satTpsShow()[i].tp_number;
     }
   }
   return numbers;
@@ -50,10 +51,10 @@ TEST(Transponders, AddWritesBothForms) {
   ASSERT_EQ(slot, 0);
   EXPECT_EQ(GetTpCount(*db), 1);
   EXPECT_EQ(GetSatTpCount(*db, 5), 1);
-  EXPECT_EQ(db->satTps[0].bytes, (std::array<std::uint8_t, 16>{0x05, 0x01, 0x35, 0x00, 0x08, 0xB8, 0x6C, 0x6B,
-                                                               0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
-  const auto show = db->satTpsShow[0];
-  EXPECT_EQ(show, DecodeSatTp(db->satTps[0]));
+  EXPECT_EQ(db->satTps()[0].bytes, (std::array<std::uint8_t, 16>{0x05, 0x01, 0x35, 0x00, 0x08, 0xB8, 0x6C,
+                                                                 0x6B, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
+  const auto show = db->satTpsShow()[0];
+  EXPECT_EQ(show, DecodeSatTp(db->satTps()[0]));
   EXPECT_EQ(GetTpFrequency(*db, 0), "11778");
   EXPECT_EQ(GetTpSymbolRate(*db, 0), "27500");
   EXPECT_EQ(GetTpPolarity(*db, 0), 1);
@@ -65,20 +66,22 @@ TEST(Transponders, AddWritesBothForms) {
 TEST(Transponders, RewriteOutsideAddingChangesOnlyTuning) {
   auto db = testing::ResetDb();
   AddTpNumbered(*db, 5, 11778);
-  db->satTps[0].bytes[2] |= 0x02;  // an undecoded bit of word A
-  db->satTpsShow[0].tp_param_2 = 1;
+  testing::BoxImage image(*db);
+  image.SatTp(0)[2] |= 0x02;  // an undecoded bit of word A
+  image.SatTp(0)[4] |= 0x01;  // tp_param_2
+  image.LoadInto(*db);
   auto record = MakeTp(9, 77, 12000, 30000);
   record.polarisation = 0;
   record.fec = 4;
   ASSERT_TRUE(WriteTp(*db, 0, record, EditMode::Idle));
-  const auto show = db->satTpsShow[0];
+  const auto show = db->satTpsShow()[0];
   EXPECT_EQ(show.sat_index, 5);
   EXPECT_EQ(show.tp_number, 1);
   EXPECT_EQ(show.polarisation_text, "H");
   EXPECT_EQ(show.fec_text, "3/4");  // code 4 has no text: the old one stays
-  const std::uint32_t a = GetLe32(db->satTps[0].bytes, 0);
+  const std::uint32_t a = GetLe32(db->satTps()[0].bytes, 0);
   EXPECT_EQ(a, 0x00430105u);
-  EXPECT_EQ(GetLe32(db->satTps[0].bytes, 4), (30000u << 16) | (12000u << 2) | 1u);
+  EXPECT_EQ(GetLe32(db->satTps()[0].bytes, 4), (30000u << 16) | (12000u << 2) | 1u);
 }
 
 TEST(Transponders, ValuesThatDoNotFitAreRefused) {
@@ -149,7 +152,7 @@ TEST(Transponders, DeletingRenumbersTheSatellite) {
   DeleteTp(*db, 4);
   EXPECT_EQ(Numbers(*db, 5), (std::map<Slot, int>{{7, 2}, {10, 1}}));
   EXPECT_EQ(GetSatTpCount(*db, 5), 2);
-  EXPECT_EQ(db->programHeader.program_count, 1);
+  EXPECT_EQ(db->programHeader().program_count, 1);
   EXPECT_EQ(ProgramTpIndex(*db, 1), 7);
   EXPECT_EQ(Numbers(*db, 1), satOneBefore);
 }
@@ -162,11 +165,9 @@ TEST(Transponders, DeleteWithACountAlreadyZeroChangesNothing) {
     AddTpNumbered(*db, 5, 11000);
     AddTpNumbered(*db, 6, 12000);
     AddProgram(*db, testing::MakeProgram(0));
-    if (tableCountZero) {
-      db->satTpHeader.tp_count = 0;
-    } else {
-      db->satTpHeader.tp_per_satellite[5] = 0;
-    }
+    testing::BoxImage image(*db);
+    PutLe16(image.SatTpHeader(), tableCountZero ? 0 : 4 + 2 * 5, 0);
+    image.LoadInto(*db);
     const auto before = EncodeDatabaseImage(*db);
     DeleteTp(*db, 0);
     EXPECT_EQ(EncodeDatabaseImage(*db), before) << tableCountZero;
@@ -190,9 +191,11 @@ TEST(Transponders, DeleteSatTpsLeavesFreeSlotsAndOtherSatellites) {
   auto db = testing::ResetDb();
   for (int i = 0; i < 6; ++i) AddTpNumbered(*db, static_cast<std::uint8_t>(i % 2), 10000 + i);
   // A free slot whose stored satellite happens to be 0.
-  db->satTps[50].bytes[0] = 0;
-  db->satTpsShow[50].sat_index = 0;
-  const auto freeBefore = db->satTps[50];
+  testing::BoxImage image(*db);
+  image.SatTp(50)[0] = 0;
+  image.LoadInto(*db);
+  ASSERT_EQ(db->satTpsShow()[50].sat_index, 0);
+  const auto freeBefore = db->satTps()[50];
   DeleteSatTps(*db, 3);  // no transponders: nothing happens
   EXPECT_EQ(GetTpCount(*db), 6);
   DeleteSatTps(*db, 0);
@@ -200,7 +203,7 @@ TEST(Transponders, DeleteSatTpsLeavesFreeSlotsAndOtherSatellites) {
   EXPECT_EQ(GetSatTpCount(*db, 0), 0);
   EXPECT_EQ(Numbers(*db, 0).size(), 0u);
   ExpectDense(*db, 1);
-  EXPECT_EQ(db->satTps[50], freeBefore);
+  EXPECT_EQ(db->satTps()[50], freeBefore);
   DeleteTp(*db, 50);  // not in use: ignored
   EXPECT_EQ(GetTpCount(*db), 3);
 }
@@ -217,9 +220,13 @@ TEST(Transponders, FindTpMatchesOnlyTranspondersInUse) {
   EXPECT_FALSE(FindTp(*db, 4, 0, 3, "11778", "27500", found));
   EXPECT_EQ(found, 99);
   // A free slot whose stored fields equal the searched ones.
+  const SAT_TRANSPONDER_INFO_T inUse = db->satTps()[static_cast<std::size_t>(slot)];
   DeleteTp(*db, slot);
-  db->satTpsShow[slot] = MakeTp(4, 1, 11778);
-  db->satTpsShow[slot].used = 0;
+  testing::BoxImage image(*db);
+  std::copy(inUse.bytes.begin(), inUse.bytes.end(), image.SatTp(static_cast<std::size_t>(slot)).begin());
+  image.SatTp(static_cast<std::size_t>(slot))[2] &= 0xFE;  // not in use
+  image.LoadInto(*db);
+  ASSERT_EQ(GetTpFrequency(*db, slot), "11778");
   EXPECT_FALSE(FindTp(*db, 4, 1, 3, "11778", "27500", found));
 }
 
@@ -250,17 +257,19 @@ TEST(Transponders, RandomDeletionsKeepNumbersDense) {
 
 TEST(TerrestrialTransponders, ResetAndRoundTrip) {
   auto db = testing::ResetDb();
-  db->terTpHeader.reserved = 0x1234;
-  db->terTpHeader.ter_tp_count = 3;
+  testing::BoxImage read(*db);
+  PutLe16(read.TerTpHeader(), 0, 3);
+  PutLe16(read.TerTpHeader(), 2, 0x1234);
+  read.LoadInto(*db);
   ResetAllTerTps(*db);
-  EXPECT_EQ(db->terTpHeader.ter_tp_count, 0);
-  EXPECT_EQ(db->terTpHeader.reserved, 0x1234);
-  PutLe32(db->terTps[3].bytes, 4, 650000);
-  const auto image = EncodeDatabaseImage(*db);
+  EXPECT_EQ(db->terTpHeader().ter_tp_count, 0);
+  EXPECT_EQ(db->terTpHeader().reserved, 0x1234);
+  testing::BoxImage image(*db);
+  PutLe32(image.TerTp(3), 4, 650000);
   auto decoded = std::make_unique<BoxDatabase>();
-  ReadTerTpPart(*decoded, image);
-  EXPECT_EQ(decoded->terTpsShow[3].frequency_text, "650.0");
-  EXPECT_EQ(decoded->terTpHeader.reserved, 0x1234);
+  ReadTerTpPart(*decoded, image.Image());
+  EXPECT_EQ(decoded->terTpsShow()[3].frequency_text, "650.0");
+  EXPECT_EQ(decoded->terTpHeader().reserved, 0x1234);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include "boxdb/database_image.h"
 #include "boxdb/programs.h"
 #include "boxdb/satellites.h"
+#include "boxdb/system_sector.h"
 #include "data_file_fixture.h"
 #include "dld/file_io.h"
 #include "dld/record_reader.h"
+#include "support/system_sector_image.h"
 #include "support/temp_dir.h"
 
 namespace tuneflash {
@@ -125,9 +127,16 @@ TEST_F(DatabaseConversionTest, SystemBlockRenewedOnlyWhenAReferenceWasCleared) {
   auto db = testing::FreshDb();
   ConversionState state = State();
   ASSERT_TRUE(DldToDatabase(source, *db, state));
-  db->systemBlockChanged = true;
+  // The box's block names program 0 in its first reference; deleting the
+  // program clears it.
+  SYSTEM_DATA_BASE_T block = db->systemBlock();
+  PutLe16(block.bytes, 40, 0);
+  ASSERT_TRUE(DecodeSystemSector(*db, testing::SectorWithBlock(block, state.sourceImage)));
+  ASSERT_TRUE(IsProgramUsed(*db, 0));
+  DeleteProgram(*db, 0);
+  ASSERT_TRUE(db->systemBlockChanged());
   DatabaseToDld(target, *db, state);
-  EXPECT_FALSE(db->systemBlockChanged);
+  EXPECT_FALSE(db->systemBlockChanged());
   const auto report = VerifyDownloadFile(ReadWholeFile(target), true);
   ASSERT_TRUE(report.ok());
   const auto original = VerifyDownloadFile(ReadWholeFile(source), true);
@@ -135,13 +144,14 @@ TEST_F(DatabaseConversionTest, SystemBlockRenewedOnlyWhenAReferenceWasCleared) {
   const Bytes& sector = report.partitions[0].raw;
   EXPECT_NE(sector, original.partitions[0].raw);
   EXPECT_TRUE(std::equal(sector.begin(), sector.begin() + 100, original.partitions[0].raw.begin()));
-  EXPECT_TRUE(std::equal(db->systemBlock.bytes.begin(), db->systemBlock.bytes.end(), sector.begin() + 0x100));
+  EXPECT_TRUE(
+      std::equal(db->systemBlock().bytes.begin(), db->systemBlock().bytes.end(), sector.begin() + 0x100));
   EXPECT_TRUE(
       std::all_of(sector.begin() + 0x300, sector.begin() + 0x400, [](std::uint8_t b) { return b == 0xFF; }));
   auto again = testing::FreshDb();
   ConversionState second = State();
   ASSERT_TRUE(DldToDatabase(target, *again, second));
-  EXPECT_EQ(again->systemBlock, db->systemBlock);
+  EXPECT_EQ(again->systemBlock(), db->systemBlock());
 }
 
 }  // namespace

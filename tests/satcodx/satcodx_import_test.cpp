@@ -33,7 +33,7 @@ SdxColumns Line(std::string frequencyKHz, std::string name, char type = 'T', cha
 // The transponders of satellite `sat` in tp_number order: "frequency/polarisation".
 std::vector<std::string> TpsOf(const BoxDatabase& db, int sat) {
   std::vector<std::string> tps(static_cast<std::size_t>(GetSatTpCount(db, sat)));
-  for (Slot s = 0; s < static_cast<Slot>(db.satTpsShow.size()); ++s) {
+  for (Slot s = 0; s < static_cast<Slot>(db.satTpsShow().size()); ++s) {
     if (!IsTpUsed(db, s) || GetTpSatIndex(db, s) != sat) continue;
     const auto number = static_cast<std::size_t>(GetTpNumber(db, s));
     if (number >= 1 && number <= tps.size())
@@ -45,7 +45,7 @@ std::vector<std::string> TpsOf(const BoxDatabase& db, int sat) {
 std::vector<std::string> ProgramNamesOfSat(const BoxDatabase& db, int sat) {
   std::vector<std::string> names;
   for (const Slot s : ProgramListOrder(db)) {
-    const auto& p = db.programsShow[static_cast<std::size_t>(s)];
+    const auto& p = db.programsShow()[static_cast<std::size_t>(s)];
     if (GetTpSatIndex(db, p.tp_index) == sat) names.push_back(p.name);
   }
   return names;
@@ -104,8 +104,8 @@ TEST_F(SatcoDxImportTest, ReplacesTheSatellitesTranspondersAndPrograms) {
   EXPECT_EQ(GetTpCount(*db), 3 + 4 + 4);
   // The "_" line (Misc) is a program of type 3 in the box form (bits 2..1 of its first word).
   for (const Slot s : ProgramListOrder(*db)) {
-    const auto& program = db->programs[static_cast<std::size_t>(s)];
-    if (db->programsShow[static_cast<std::size_t>(s)].name == "Misc") {
+    const auto& program = db->programs()[static_cast<std::size_t>(s)];
+    if (db->programsShow()[static_cast<std::size_t>(s)].name == "Misc") {
       EXPECT_EQ((GetLe32(program.bytes, 4) >> 1) & 3u, 3u);
     }
   }
@@ -125,7 +125,7 @@ TEST_F(SatcoDxImportTest, PolarisationDigitsAndTheRealServiceId) {
   ASSERT_TRUE(DldToDatabase(work, *db, conversion));
   EXPECT_EQ(TpsOf(*db, 0), (std::vector<std::string>{"11000/1", "11001/0", "11002/1", "11003/0"}));
   for (const Slot s : ProgramListOrder(*db)) {
-    const auto program = DecodeProgram(db->programs[static_cast<std::size_t>(s)]);
+    const auto program = DecodeProgram(db->programs()[static_cast<std::size_t>(s)]);
     if (program.name.front() != 'P') continue;
     EXPECT_EQ(program.service_id, 28106 + (program.name[1] - '0')) << program.name;
   }

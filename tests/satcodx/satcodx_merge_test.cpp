@@ -12,6 +12,7 @@
 #include "satcodx/satcodx_import.h"
 #include "satcodx/satcodx_reader.h"
 #include "sdx_lines.h"
+#include "support/box_image.h"
 
 namespace tuneflash {
 namespace {
@@ -42,7 +43,7 @@ class SatcoDxMergeTest : public ::testing::Test {
     const auto result = merger.MergeSatcoDxRecord(*db, Parsed(columns));
     EXPECT_EQ(result.outcome, SatcoDxLineOutcome::Merged);
     EXPECT_EQ(ProgramCount(*db), before + 1);
-    return DecodeProgram(db->programs[static_cast<std::size_t>(LastProgram(*db))]);
+    return DecodeProgram(db->programs()[static_cast<std::size_t>(LastProgram(*db))]);
   }
 
   std::unique_ptr<BoxDatabase> db;
@@ -133,8 +134,10 @@ TEST(SatcoDxRoom, LimitsAre1999TranspondersAnd3999Programs) {
   };
   for (const auto& c : {Case{0, 0, true}, Case{1998, 3998, true}, Case{1999, 0, false}, Case{0, 3999, false},
                         Case{2000, 0, false}, Case{0, 4000, false}}) {
-    db->satTpHeader.tp_count = static_cast<std::int16_t>(c.tps);
-    db->programHeader.program_count = static_cast<std::int16_t>(c.programs);
+    testing::BoxImage image(*db);  // headers as a box's image can claim them
+    PutLe16(image.SatTpHeader(), 0, static_cast<std::uint16_t>(c.tps));
+    PutLe16(image.ProgramHeader(), 4, static_cast<std::uint16_t>(c.programs));
+    image.LoadInto(*db);
     EXPECT_EQ(DatabaseHasRoom(*db), c.room) << c.tps << " transponders, " << c.programs << " programs";
   }
 }

@@ -8,6 +8,7 @@
 #include "dld/int_text.h"
 #include "satcodx/satcodx_import.h"
 #include "satcodx/sdx_lines.h"
+#include "support/box_image.h"
 
 namespace tuneflash {
 namespace {
@@ -214,17 +215,24 @@ TEST(SatcoDxReader, RoomCheckStopsBeforeTheLine) {
   const auto a = SdxLine({});
   const Bytes file = SdxFile({a, a, a});
   auto db = std::make_unique<BoxDatabase>();
-  db->programHeader.program_count = 3997;
+  const auto setProgramCount = [&db](int count) {
+    testing::BoxImage image(*db);  // the header as a box's image can claim it
+    PutLe16(image.ProgramHeader(), 4, static_cast<std::uint16_t>(count));
+    image.LoadInto(*db);
+  };
+  setProgramCount(3997);
   const auto hasRoom = [&db] { return DatabaseHasRoom(*db); };
-  const auto merge = [&db](const SATCODX_INFO_SHOW_T&) { ++db->programHeader.program_count; };
+  const auto merge = [&](const SATCODX_INFO_SHOW_T&) {
+    setProgramCount(db->programHeader().program_count + 1);
+  };
   SatcoDxReader reader;
   int pumps = 0;
   EXPECT_FALSE(reader.ReadSatcoDxFile(file, hasRoom, merge, [&] { ++pumps; }));
-  EXPECT_EQ(db->programHeader.program_count, 3999);
+  EXPECT_EQ(db->programHeader().program_count, 3999);
   EXPECT_EQ(pumps, 3);
-  db->programHeader.program_count = 0;
+  setProgramCount(0);
   EXPECT_TRUE(reader.ReadSatcoDxFile(file, hasRoom, merge, nullptr));
-  EXPECT_EQ(db->programHeader.program_count, 3);
+  EXPECT_EQ(db->programHeader().program_count, 3);
   EXPECT_TRUE(reader.ReadSatcoDxFile(
       Bytes(100, ' '), [] { return false; }, merge, nullptr));
 }
