@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "app/error_handler.h"
@@ -18,6 +19,8 @@
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "link/run_observer.h"
+#include "runlog/counting_com_port.h"
+#include "runlog/run_log_file.h"
 
 namespace tuneflash::app {
 
@@ -67,6 +70,10 @@ class TFormMain : public QWidget, public RunObserver {
   // mode list.
   void OpenForMode(RunMode mode);
   void StartRun(RunMode mode);
+
+  // Where every box's record is appended (the per-user runs.jsonl); without
+  // one, boxes are not recorded.
+  void SetRunLogFile(std::filesystem::path path) { runLogPath_ = std::move(path); }
 
   const RunState& runState() const { return run_; }
   const DownloadHeaderState& header() const { return header_; }
@@ -122,10 +129,22 @@ class TFormMain : public QWidget, public RunObserver {
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
   LinkStatus RunSequence(RunMode mode);
+  // Verify: reads and checks the chosen file; false (with the reason logged) to stop.
+  bool LoadVerifyFile();
+  // The file a box's record names.
+  std::filesystem::path RecordedFile(RunMode mode, bool succeeded) const;
+  // The run log, opened at the first run; empty without one or when it
+  // cannot be opened (said once in the log).
+  std::shared_ptr<const RunLogFile> RunLog();
   // Shows `text` in the status line; false, for the checks of Start.
   bool StopWithText(const char* text);
 
   MainWindowServices services_;
+  // The port the sequences talk through: services_.port, counted for the records.
+  CountingComPort port_{services_.port};
+  std::filesystem::path runLogPath_;
+  std::shared_ptr<const RunLogFile> runLog_;
+  bool runLogTried_ = false;
   ErrorHandler errors_;
   MainWidgets w_;
   DownloadHeaderState header_;

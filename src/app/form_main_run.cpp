@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdio>
 #include <thread>
 
 #include "app/app_names.h"
@@ -16,7 +17,11 @@
 #include "dld/record_reader.h"
 #include "link/download.h"
 #include "link/start_loop.h"
+#include "link/upgrade_status.h"
 #include "link/upload.h"
+#include "link/verify.h"
+#include "runlog/box_log.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::app {
 namespace {
@@ -40,6 +45,19 @@ FileDialogRequest UploadFileRequest(const QString& remembered, const QString& fo
 FileDialogRequest SatcoDxFileRequest(const QString& remembered, const QString& folder) {
   return {QStringLiteral("Open Download File"), QStringLiteral("Settings Files(*.sdx)"),
           QStringLiteral("sdx"), remembered, folder};
+}
+
+// How a box ended, for its line in the log: "Box 3: Update Success! in 1:47".
+std::string BoxVerdictText(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Success:
+      return std::string(*StatusText(kUpdateSuccess));
+    case RunOutcome::Failed:
+      return std::string(*StatusText(kUpdateFailed));
+    case RunOutcome::Stopped:
+      break;
+  }
+  return "stopped";
 }
 
 std::filesystem::path ToPath(const QString& name) {
@@ -110,7 +128,8 @@ void TFormMain::CB_ComSelect(int) {
 // ---- the mode list, Open/Save, Reset ----
 
 void TFormMain::CB_UpgSelect(int index) {
-  w_.SB_Open->setText(index == 0 ? QStringLiteral("Open") : QStringLiteral("Save"));
+  const bool opens = index == 0 || RunModeForListIndex(index) == RunMode::Verify;
+  w_.SB_Open->setText(opens ? QStringLiteral("Open") : QStringLiteral("Save"));
   w_.E_Start->clear();
   w_.E_FileName->clear();
   ResetProgress();
@@ -127,6 +146,7 @@ void TFormMain::OpenForMode(RunMode mode) {
   ResetProgress();
   switch (mode) {
     case RunMode::Download:
+    case RunMode::Verify:
       if (auto chosen = services_.dialogs.AskOpenFile(
               this, DownloadFileRequest(run_.openDialogFileName, run_.lastFolder))) {
         OpenDownloadFile(*chosen);
@@ -223,8 +243,29 @@ bool TFormMain::PrepareRun(RunMode mode) {
       run_.currentFileName = run_.satcoDxWorkFile;
       run_.partitionCount = kSatcoDxPartitionCount;
       return true;
+    case RunMode::Verify:
+      if (noFile) return StopWithText(kNoDownloadFile);
+      if (!QFileInfo::exists(run_.openDialogFileName)) return StopWithText(kFileMissing);
+      run_.currentFileName = ToPath(run_.openDialogFileName);
+      return LoadVerifyFile();
   }
   return false;
+}
+
+bool TFormMain::LoadVerifyFile() {
+  run_.verifyFile.reset();
+  try {
+    VerifyReport report = VerifyDownloadFile(ReadWholeFile(run_.currentFileName), true);
+    if (!report.ok()) {
+      AddLogLine("'" + run_.currentFileName.string() + "': " + DescribeVerifyFailure(*report.failure));
+      return StopWithText(kNoDownloadFile);
+    }
+    run_.verifyFile = std::move(report);
+  } catch (const FileError& e) {
+    AddLogLine(e.what());
+    return StopWithText(kNoDownloadFile);
+  }
+  return true;
 }
 
 LinkStatus TFormMain::RunSequence(RunMode mode) {
@@ -234,16 +275,26 @@ LinkStatus TFormMain::RunSequence(RunMode mode) {
     case RunMode::Download:
       // Open may have chosen another file while the loop waited for the box.
       run_.partitionCount = ReadPartitionCount(run_.currentFileName);
-      return DownloadFile(services_.port, *this, run_.currentFileName, run_.partitionCount,
+      return DownloadFile(port_, *this, run_.currentFileName, run_.partitionCount,
                           DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
     case RunMode::Upload: {
       const auto set = UploadSetForModeIndex(run_.modeListIndex);
       if (!set) return nothingToRun;
-      return UploadFile(services_.port, *this, header_, run_.currentFileName, *set, services_.timing);
+      return UploadFile(port_, *this, header_, run_.currentFileName, *set, services_.timing);
+    }
+    case RunMode::Verify: {
+      if (!run_.verifyFile) return nothingToRun;
+      const VerifyResult result = VerifyBox(port_, *this, *run_.verifyFile, services_.timing);
+      for (const auto& c : result.partitions) {
+        char head[48];
+        std::snprintf(head, sizeof head, "Partition %d at 0x%08X: ", c.index, c.address);
+        AddLogLine(head + VerdictText(c));
+      }
+      return result.status;
     }
     case RunMode::SatcoDx: {
       if (!satcoDx_) return nothingToRun;
-      const SatcoDxRun request{services_.port,
+      const SatcoDxRun request{port_,
                                *this,
                                header_,
                                run_.currentFileName,
@@ -254,6 +305,24 @@ LinkStatus TFormMain::RunSequence(RunMode mode) {
     }
   }
   return nothingToRun;
+}
+
+std::filesystem::path TFormMain::RecordedFile(RunMode mode, bool succeeded) const {
+  // An upload that failed leaves what arrived beside its file.
+  if (mode == RunMode::Upload && !succeeded) return PartialUploadPath(run_.currentFileName);
+  return std::filesystem::absolute(run_.currentFileName);
+}
+
+std::shared_ptr<const RunLogFile> TFormMain::RunLog() {
+  if (runLog_ || runLogTried_ || runLogPath_.empty()) return runLog_;
+  runLogTried_ = true;
+  RunLogFailure failure;
+  if (auto opened = RunLogFile::Open(runLogPath_, failure)) {
+    runLog_ = std::make_shared<const RunLogFile>(std::move(*opened));
+  } else {
+    AddLogLine("no record of the boxes: " + failure.Describe());
+  }
+  return runLog_;
 }
 
 void TFormMain::StartRun(RunMode mode) {
@@ -280,7 +349,7 @@ void TFormMain::StartRun(RunMode mode) {
           }
         } restore{*this};
         StartLoopOptions options;
-        options.nextBoxAfterSuccess = mode == RunMode::Download;
+        options.nextBoxAfterSuccess = mode == RunMode::Download || mode == RunMode::Verify;
         options.pauseAfterSuccess = [this] { std::this_thread::sleep_for(services_.pauseAfterSuccess); };
         options.sequenceRunning = [this](bool running) {
           sequenceWriting_ = running;
@@ -289,8 +358,18 @@ void TFormMain::StartRun(RunMode mode) {
           if (running) w_.SB_Reset->setFocus();
         };
         options.timing = services_.timing;
+        BoxLog boxes(RunLog(), RecordCommandName(mode), w_.CB_Com->currentText().toStdString(), port_);
+        const BoxJob job{[this, mode] { return RunSequence(mode); },
+                         [this, mode](bool ok) { return FactsOfFile(RecordedFile(mode, ok)); },
+                         {}};
         const StartLoopResult result = RunStartLoop(
-            services_.port, *this, [this, mode] { return RunSequence(mode); }, options);
+            services_.port, *this,
+            [&] {
+              const LinkStatus status = boxes.Run(job, *this);
+              AddLogLine(BoxSummaryLine(*boxes.last(), BoxVerdictText(boxes.last()->outcome)));
+              return status;
+            },
+            options);
         run_.repeatRun = result.lastSucceeded;
       },
       this);

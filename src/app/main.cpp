@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
   SystemPortList ports;
   PosixComPort port;
   TFormMain form(MainWindowServices{dialogs, messages, ports, port, workDirectory});
+  // Every box in the per-user state directory, kept across runs.
+  errors.Guard([&] { form.SetRunLogFile(DefaultWorkDirectory() / "runs.jsonl"); });
   WindowSatcoDx satcoDx(form);
   QObject::connect(&instance, &SingleInstance::activateRequested, &form, &TFormMain::ActivateInstance);
   QObject::connect(&form, &TFormMain::exitRequested, &application, &QCoreApplication::quit,

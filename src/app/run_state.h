@@ -6,23 +6,31 @@
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "dld/download_header.h"
+#include "dld/record_reader.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "link/run_observer.h"
 
 namespace tuneflash::app {
 
-enum class RunMode : int { Download = 0, SatcoDx = 1, Upload = 2 };
+enum class RunMode : int { Download = 0, SatcoDx = 1, Upload = 2, Verify = 3 };
 
 // The mode list as start-up fills it, in order.
 QStringList ModeListEntries();
 
-// Index 0 is a download; every other index of the list is an upload. The
-// list never yields RunMode::SatcoDx.
+// Index 0 is a download, the last entry ("Verify") a verify; every other
+// index of the list is an upload. The list never yields RunMode::SatcoDx.
 RunMode RunModeForListIndex(int index);
+
+// The list index of "Verify", after the existing entries.
+inline constexpr int kVerifyListIndex = 7;
+
+// "download", "upload", "satcodx", "verify": the command a run record names.
+const char* RecordCommandName(RunMode mode);
 
 // The partition count of a SatcoDX run: the box's Data set.
 inline constexpr int kSatcoDxPartitionCount = 8;
@@ -39,6 +47,8 @@ struct RunState {
   QString saveDialogFileName;
   // The folder of the file last chosen in any of the dialogs; they start there.
   QString lastFolder;
+  // Verify: the file chosen with Open, read and checked with its images.
+  std::optional<VerifyReport> verifyFile;
 };
 
 // What the SatcoDX download sequence is given for one pass of the Start loop.

@@ -1,21 +1,21 @@
-// `download`: flash a download file into one box, N boxes or box after box.
+// `download`: flash a download file into one box, N boxes or box after box,
+// on one port or several at once.
 #include <filesystem>
 #include <iostream>
 
+#include "cli/box_run.h"
 #include "cli/commands.h"
-#include "cli/port_session.h"
 #include "dld/download_header.h"
-#include "dld/records.h"
 #include "link/download.h"
+#include "runlog/box_log.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::cli {
 namespace {
 
 struct DownloadCommand {
-  PortOptions port;
+  BoxRunOptions run;
   std::string file;
-  int count = 1;
-  bool repeat = false;
 };
 
 int RunDownload(const DownloadCommand& o) {
@@ -29,15 +29,17 @@ int RunDownload(const DownloadCommand& o) {
     std::cerr << "tuneflash-cli: '" << o.file << "' is too short for a download file header\n";
     return kExitUsage;
   }
-  PortSession session(o.port);
-  if (const auto failed = session.Open()) return *failed;
-  StartLoopOptions loop;
-  loop.nextBoxAfterSuccess = o.repeat || o.count > 1;
-  loop.maxBoxes = o.repeat ? 0 : o.count;
-  const std::filesystem::path file = o.file;
-  const DownloadOptions options{.showConnectSuccess = true, .timing = session.timing()};
-  return session.RunLoop(
-      [&] { return DownloadFile(session.port(), session.observer(), file, partitions, options); }, loop);
+  const std::filesystem::path file = std::filesystem::absolute(o.file);
+  // One box: the download, recorded with the file.
+  return RunBoxes(o.run, "download",
+                  [&file, partitions](ComPort& port, RunObserver& observer, const LinkTiming& timing, auto) {
+                    const DownloadOptions options{.showConnectSuccess = true, .timing = timing};
+                    return BoxJob{[&port, &observer, &file, partitions, options] {
+                                    return DownloadFile(port, observer, file, partitions, options);
+                                  },
+                                  [&file](bool) { return FactsOfFile(file); },
+                                  {}};
+                  });
 }
 
 }  // namespace
@@ -46,10 +48,7 @@ void AddDownloadCommand(CLI::App& app, CliContext& context) {
   auto o = std::make_shared<DownloadCommand>();
   auto* cmd =
       app.add_subcommand("download", "Flash a download file into the box on PORT (one box by default)");
-  AddPortOptions(*cmd, o->port);
-  auto* count = cmd->add_option("-n,--count", o->count, "Flash N boxes one after another")
-                    ->check(CLI::Range(1, 100000));
-  cmd->add_flag("--repeat", o->repeat, "Flash box after box until Ctrl-C")->excludes(count);
+  AddBoxRunOptions(*cmd, o->run, "Flash");
   cmd->add_option("file", o->file, "Download file (.dld)")->required();
   cmd->callback([&context, o] { context.exitCode = RunDownload(*o); });
 }

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/log_option.h"
 #include "cli/port_session.h"
 #include "dld/work_dir.h"
 #include "jobs/satcodx_download.h"
+#include "runlog/box_log.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::cli {
 namespace {
@@ -17,6 +20,7 @@ struct SatcoDxCommand {
   PortOptions port;
   std::vector<std::string> lists;
   std::string workdir;
+  std::string log;
   bool keepWork = false;
 };
 
@@ -45,6 +49,8 @@ int RunSatcoDx(const SatcoDxCommand& o) {
     return kExitUsage;
   }
 
+  std::shared_ptr<const RunLogFile> runLog;
+  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
   auto db = std::make_unique<BoxDatabase>();
@@ -55,9 +61,12 @@ int RunSatcoDx(const SatcoDxCommand& o) {
   SatcoDxDownloadOptions options;
   options.timing = session.timing();
   try {
-    return session.RunLoop(
+    // The record names the merged file that went to the box.
+    const BoxJob job{
         [&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
-        StartLoopOptions{});
+        [&](bool) { return FactsOfFile(workFile); },
+        {}};
+    return session.RunRecorded("satcodx", runLog, job, StartLoopOptions{});
   } catch (const std::exception& e) {
     // A list that does not convert or cannot be read ends the whole operation.
     session.observer().Finish();
@@ -74,6 +83,7 @@ void AddSatcoDxCommand(CLI::App& app, CliContext& context) {
       "satcodx", "Merge SatcoDX lists into the channel database of the box on PORT and download it");
   AddPortOptions(*cmd, o->port);
   cmd->add_option("lists", o->lists, "SatcoDX lists (.sdx), imported in order")->required();
+  AddLogOption(*cmd, o->log);
   cmd->add_option("--workdir", o->workdir,
                   "Directory under which the run makes its own work directory (default: the per-user state "
                   "directory)");

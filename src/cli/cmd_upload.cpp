@@ -3,10 +3,13 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/log_option.h"
 #include "cli/port_session.h"
 #include "dld/download_header.h"
 #include "dld/partition_sets.h"
 #include "link/upload.h"
+#include "runlog/box_log.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::cli {
 namespace {
@@ -16,6 +19,7 @@ struct UploadCommand {
   std::string set;
   std::string file;
   bool force = false;
+  std::string log;
 };
 
 int RunUpload(const UploadCommand& o) {
@@ -30,13 +34,18 @@ int RunUpload(const UploadCommand& o) {
     std::cerr << "tuneflash-cli: '" << o.file << "' exists; add --force to replace it\n";
     return kExitUsage;
   }
+  std::shared_ptr<const RunLogFile> runLog;
+  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
   DownloadHeaderState header;
-  const std::filesystem::path file = o.file;
-  const int code = session.RunLoop(
+  const std::filesystem::path file = std::filesystem::absolute(o.file);
+  const BoxJob job{
       [&] { return UploadFile(session.port(), session.observer(), header, file, *set, session.timing()); },
-      StartLoopOptions{});
+      // The record names what the box sent: the file, or what arrived of it.
+      [&](bool ok) { return FactsOfFile(ok ? file : PartialUploadPath(file)); },
+      {}};
+  const int code = session.RunRecorded("upload", runLog, job, StartLoopOptions{});
   if (code == kExitOk) {
     std::cout << "Wrote " << o.file << ": " << PartitionSetName(*set) << " set, "
               << std::filesystem::file_size(file, ec) << " bytes, from the box '" << header.show().manufacture
@@ -58,6 +67,7 @@ void AddUploadCommand(CLI::App& app, CliContext& context) {
   AddPortOptions(*cmd, o->port);
   cmd->add_option("-s,--set", o->set, "Partition set: data, default, key, loader, app or all")->required();
   cmd->add_flag("-f,--force", o->force, "Replace OUT.dld when it exists");
+  AddLogOption(*cmd, o->log);
   cmd->add_option("file", o->file, "Download file to write (.dld)")->required();
   cmd->callback([&context, o] { context.exitCode = RunUpload(*o); });
 }

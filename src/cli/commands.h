@@ -22,6 +22,7 @@ void AddPackCommands(CLI::App& app, CliContext& context);
 void AddRepackCommand(CLI::App& app, CliContext& context);
 void AddDownloadCommand(CLI::App& app, CliContext& context);
 void AddUploadCommand(CLI::App& app, CliContext& context);
+void AddVerifyCommand(CLI::App& app, CliContext& context);
 void AddPortsCommand(CLI::App& app, CliContext& context);
 void AddChannelsCommand(CLI::App& app, CliContext& context);
 void AddMergeSatcoDxCommand(CLI::App& app, CliContext& context);

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   AddRepackCommand(app, context);
   AddDownloadCommand(app, context);
   AddUploadCommand(app, context);
+  AddVerifyCommand(app, context);
   AddPortsCommand(app, context);
   AddChannelsCommand(app, context);
   AddMergeSatcoDxCommand(app, context);

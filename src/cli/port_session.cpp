@@ -16,23 +16,32 @@ void AddPortOptions(CLI::App& command, PortOptions& options) {
       .add_option("-p,--port", options.port,
                   "COM.01..COM.10 or COM1..COM10 (see 'tuneflash-cli ports'), or a device path")
       ->required();
-  command.add_flag("--trace", options.trace, "Hex-dump every frame in and out, with a timestamp, on stderr");
+  AddLineOptions(command, options.trace, options.timeoutSeconds);
+}
+
+void AddLineOptions(CLI::App& command, bool& trace, double& timeoutSeconds) {
+  command.add_flag("--trace", trace, "Hex-dump every frame in and out, with a timestamp, on stderr");
   command
-      .add_option("--timeout", options.timeoutSeconds,
+      .add_option("--timeout", timeoutSeconds,
                   "Give up when the box stays silent for SECONDS in any wait (default: wait as the box does)")
       ->check(CLI::Range(0.001, 86400.0));
 }
 
-LinkTiming PortSession::timing() const {
+LinkTiming PortTiming(double timeoutSeconds) {
   LinkTiming t;
-  if (options_.timeoutSeconds > 0)
-    t.silenceLimit = std::chrono::milliseconds(static_cast<long long>(options_.timeoutSeconds * 1000 + 0.5));
+  if (timeoutSeconds > 0)
+    t.silenceLimit = std::chrono::milliseconds(static_cast<long long>(timeoutSeconds * 1000 + 0.5));
   return t;
+}
+
+LinkTiming PortSession::timing() const {
+  return PortTiming(options_.timeoutSeconds);
 }
 
 PortSession::PortSession(const PortOptions& options)
     : options_(options),
       trace_(options.trace ? std::make_unique<TracingComPort>(posix_, std::cerr) : nullptr),
+      counting_(trace_ ? static_cast<ComPort&>(*trace_) : posix_),
       observer_(port(), interrupt_, std::cout, std::cerr, ::isatty(STDOUT_FILENO) != 0) {}
 
 std::optional<int> PortSession::Open() {
@@ -68,6 +77,12 @@ int PortSession::RunLoop(const std::function<LinkStatus()>& sequence, StartLoopO
   port().CloseComPort();
   if (observer_.interrupted()) return kExitInterrupted;
   return result.lastSucceeded ? kExitOk : kExitFailed;
+}
+
+int PortSession::RunRecorded(const std::string& command, std::shared_ptr<const RunLogFile> runLog,
+                             const BoxJob& job, StartLoopOptions options) {
+  BoxLog log(std::move(runLog), command, options_.port, counting_);
+  return RunLoop([&] { return log.Run(job, observer_); }, std::move(options));
 }
 
 }  // namespace tuneflash::cli

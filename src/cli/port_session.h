@@ -14,6 +14,8 @@
 #include "link/posix_com_port.h"
 #include "link/start_loop.h"
 #include "link/tracing_com_port.h"
+#include "runlog/box_log.h"
+#include "runlog/counting_com_port.h"
 
 namespace tuneflash::cli {
 
@@ -25,6 +27,10 @@ struct PortOptions {
 
 // Adds --port, --trace and --timeout to `command`.
 void AddPortOptions(CLI::App& command, PortOptions& options);
+// Adds --trace and --timeout.
+void AddLineOptions(CLI::App& command, bool& trace, double& timeoutSeconds);
+// The waits' timing with --timeout SECONDS (0: none) applied.
+LinkTiming PortTiming(double timeoutSeconds);
 
 class PortSession {
  public:
@@ -39,16 +45,23 @@ class PortSession {
   // reason on stderr).
   int RunLoop(const std::function<LinkStatus()>& sequence, StartLoopOptions options);
 
+  // RunLoop over `job`, each box recorded as `command` (in `runLog` when
+  // --log was given).
+  int RunRecorded(const std::string& command, std::shared_ptr<const RunLogFile> runLog, const BoxJob& job,
+                  StartLoopOptions options);
+
   // The waits' timing with --timeout applied.
   LinkTiming timing() const;
 
-  ComPort& port() { return trace_ ? static_cast<ComPort&>(*trace_) : posix_; }
+  // The port the sequences talk through: counted, and traced with --trace.
+  ComPort& port() { return counting_; }
   ConsoleObserver& observer() { return observer_; }
 
  private:
   PortOptions options_;
   PosixComPort posix_;
   std::unique_ptr<TracingComPort> trace_;
+  CountingComPort counting_;
   InterruptSignal interrupt_;
   ConsoleObserver observer_;
 };

@@ -57,6 +57,8 @@ std::string_view CauseText(FailureCause cause) {
       return "a record does not hold";
     case FailureCause::OpenFailed:
       return "the port cannot be opened";
+    case FailureCause::Differs:
+      return "the box does not hold the file";
     case FailureCause::Other:
       return "failed";
   }

@@ -31,6 +31,7 @@ enum class FailureCause {
   FileError,      // the file cannot be opened, read or written
   BadRecord,      // a record of the file or from the box does not hold
   OpenFailed,     // the port could not be opened
+  Differs,        // verify: the box does not hold the file's image of `partition`
   Other,          // anything else; `detail` says what
 };
 

@@ -6,27 +6,28 @@
 #include <string>
 
 #include "dld/bytes.h"
+#include "link/record_sink.h"
 
 namespace tuneflash {
 
-class RecordFile {
+class RecordFile final : public RecordSink {
  public:
   enum class Mode { ReadWrite, Create };
 
   RecordFile(const std::filesystem::path& path, Mode mode);
-  ~RecordFile() { Close(); }
+  ~RecordFile() override { Close(); }
   RecordFile(const RecordFile&) = delete;
   RecordFile& operator=(const RecordFile&) = delete;
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const override { return fd_ >= 0; }
   // What went wrong when the file could not be opened or written.
-  const std::string& error() const { return error_; }
+  const std::string& error() const override { return error_; }
 
   // Fills `dest` from `offset`; false when the file ends first.
   bool ReadAt(std::size_t offset, MutableByteSpan dest) const;
   // Writes `data` at `offset`; false (with error()) when it does not all go.
-  bool WriteAt(std::size_t offset, ByteSpan data);
-  void Close();
+  bool WriteAt(std::size_t offset, ByteSpan data) override;
+  void Close() override;
 
  private:
   int fd_ = -1;

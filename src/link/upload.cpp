@@ -16,17 +16,17 @@ namespace {
 
 class UploadRun {
  public:
-  UploadRun(ComPort& port, RunObserver& observer, const std::filesystem::path& partial, PartitionSet set,
+  UploadRun(ComPort& port, RunObserver& observer, RecordSink& sink, std::span<const PartitionInfo> areas,
             const LinkTiming& timing)
       : port_(port),
         observer_(observer),
-        file_(partial, RecordFile::Mode::Create),
-        areas_(PartitionsOf(set)),
+        file_(sink),
+        areas_(areas),
         count_(static_cast<int>(areas_.size())),
         phases_(observer, count_),
         timing_(timing) {}
 
-  // Steps 1 to 5; the caller closes, stamps and renames.
+  // Steps 1 to 5; the caller stamps and renames.
   LinkStatus Run() {
     observer_.SetRunControlsEnabled(false);
     ReportStatus(observer_, kConnectSuccess);
@@ -173,7 +173,7 @@ class UploadRun {
 
   ComPort& port_;
   RunObserver& observer_;
-  RecordFile file_;
+  RecordSink& file_;
   std::span<const PartitionInfo> areas_;
   int count_;
   PhaseReporter phases_;
@@ -183,6 +183,11 @@ class UploadRun {
 };
 
 }  // namespace
+
+LinkStatus ReceiveUpload(ComPort& port, RunObserver& observer, RecordSink& sink,
+                         std::span<const PartitionInfo> areas, const LinkTiming& timing) {
+  return UploadRun(port, observer, sink, areas, timing).Run();
+}
 
 std::optional<PartitionSet> UploadSetForModeIndex(int modeIndex) {
   switch (modeIndex) {
@@ -219,7 +224,9 @@ std::filesystem::path PartialUploadPath(const std::filesystem::path& target) {
 LinkStatus UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState& header,
                       const std::filesystem::path& target, PartitionSet set, const LinkTiming& timing) {
   const auto partial = PartialUploadPath(target);
-  LinkStatus result = UploadRun(port, observer, partial, set, timing).Run();
+  RecordFile file(partial, RecordFile::Mode::Create);
+  LinkStatus result = ReceiveUpload(port, observer, file, PartitionsOf(set), timing);
+  file.Close();
   const auto fileFailure = [&](std::string detail) {
     LinkFailure f;
     f.cause = FailureCause::FileError;

@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 
 #include "dld/download_header.h"
 #include "dld/partition_sets.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
+#include "link/record_sink.h"
 #include "link/run_observer.h"
 
 namespace tuneflash {
@@ -26,6 +28,14 @@ int PartitionCountForModeIndex(int modeIndex);
 // Where the records go while an upload runs: beside `target`, renamed over it
 // only when every partition has arrived.
 std::filesystem::path PartialUploadPath(const std::filesystem::path& target);
+
+// The upload proper, from the box's header to the last block of the last
+// area: asks for `areas` (attribute, flash address, size each) and writes
+// every record received into `sink` at its offset in the download file they
+// make up, the header fixed for that many partitions. UploadFile and verify
+// share it. Failures show "Verify failed!" or "Transfer failed!".
+LinkStatus ReceiveUpload(ComPort& port, RunObserver& observer, RecordSink& sink,
+                         std::span<const PartitionInfo> areas, const LinkTiming& timing = {});
 
 // Reads `set` out of the box into the download file `target`. Succeeds when
 // every partition arrived; otherwise says where and why. The records are written to PartialUploadPath(target)

@@ -31,7 +31,7 @@ class WindowLayoutTest : public QObject {
     QStringList entries;
     for (int i = 0; i < modes->count(); ++i) entries << modes->itemText(i);
     QCOMPARE(entries, (QStringList{"Download", "Upload Data", "Upload Default", "Upload Key", "Upload Loader",
-                                   "Upload App", "Upload ALL"}));
+                                   "Upload App", "Upload ALL", "Verify"}));
     QCOMPARE(modes->currentIndex(), 0);
     auto* ports = rig.Child<QComboBox>("CB_Com");
     QCOMPARE(ports->count(), 10);
@@ -101,6 +101,8 @@ class WindowLayoutTest : public QObject {
       QVERIFY(rig.Status().isEmpty());
     }
     rig.Choose("CB_Upg", 0);
+    QCOMPARE(rig.Child<QPushButton>("SB_Open")->text(), QStringLiteral("Open"));
+    rig.Choose("CB_Upg", 7);  // Verify opens the file the box should hold
     QCOMPARE(rig.Child<QPushButton>("SB_Open")->text(), QStringLiteral("Open"));
   }
 

@@ -1,6 +1,9 @@
 // Whole runs through the window against the simulated box on a pty: a
 // download (and the wait for the next box), an upload that shows the box's
 // identity, and Reset in the middle of a transfer.
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "app/window_satcodx.h"
@@ -95,6 +98,51 @@ class WindowRunTest : public QObject {
     QVERIFY(report.ok());
     const Bytes sent = ReadWholeFile(rig.file);
     QCOMPARE(VerifyDownloadFile(sent, true).partitions[0].raw, report.partitions[0].raw);
+  }
+
+  void VerifyShowsEachPartitionAndRecordsEveryBox() {
+    BoxRig rig;
+    rig.form.SetRunLogFile(rig.dir / "runs.jsonl");
+    rig.OpenLoaderFile();
+    OnStatus(
+        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    rig.Click("SB_Sta");
+    QCOMPARE(rig.box.Record().downloadsCompleted, 1);
+
+    rig.Choose("CB_Upg", 7);  // Verify
+    QCOMPARE(rig.Child<QPushButton>("SB_Open")->text(), QStringLiteral("Open"));
+    rig.dialogs.answers << QString::fromStdString(rig.file.string());
+    rig.Click("SB_Open");
+    QCOMPARE(rig.Field("E_SofMod")->text(), QStringLiteral("LDR"));
+    // After a box that holds the file, the window waits for the next one.
+    StatusLog log(*rig.Field("E_Start"));
+    OnStatus(
+        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    rig.Click("SB_Sta");
+    QVERIFY2(InOrder(log.texts,
+                     {"Connectting...", "Transfering Data:  100%", "Update Success!", "Connectting..."}),
+             qPrintable(log.texts.join(QStringLiteral(" | "))));
+    QCOMPARE(rig.box.Record().uploadsCompleted, 1);
+
+    QStringList lines;
+    auto* panel = rig.Child<QListWidget>("LB_Info");
+    for (int i = 0; i < panel->count(); ++i) lines << panel->item(i)->text();
+    QVERIFY2(InOrder(lines, {"Partition 0 at 0x40000000: same", "Partition 1 at 0x40004000: same",
+                             "Partition 2 at 0x40006000: same", "Partition 3 at 0x40008000: same"}),
+             qPrintable(lines.join(QStringLiteral(" | "))));
+    QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Box 1: Update Success! in 0:0\\d$"))).size(),
+             2);
+
+    // Both boxes are in the per-user record, the download's and the verify's.
+    const Bytes records = ReadWholeFile(rig.dir / "runs.jsonl");
+    const QStringList recordLines = QString::fromUtf8(reinterpret_cast<const char*>(records.data()),
+                                                      static_cast<qsizetype>(records.size()))
+                                        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(recordLines.size(), 2);
+    QVERIFY(recordLines[0].contains(QStringLiteral("\"command\":\"download\"")));
+    QVERIFY(recordLines[1].contains(QStringLiteral("\"command\":\"verify\"")));
+    QVERIFY(recordLines[1].contains(QStringLiteral("\"result\":\"success\"")));
+    QVERIFY(recordLines[1].contains(QStringLiteral("\"port\":\"COM.01\"")));
   }
 
   void ResetInTheMiddleOfATransferEndsTheRun() {

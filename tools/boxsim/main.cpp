@@ -7,7 +7,9 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "boxsim/box_sim.h"
 #include "link/box_registry.h"
@@ -35,6 +37,18 @@ bool MakeLink(const std::filesystem::path& link, const std::string& device) {
   return true;
 }
 
+// Box k (from 1) of several: PATH for the first, PATH.k for the others.
+std::string NthPath(const std::string& path, int k) {
+  return path.empty() || k == 1 ? path : path + "." + std::to_string(k);
+}
+
+// One simulated box of the program, with its link and announcement.
+struct RunningBox {
+  std::unique_ptr<BoxSim> box;
+  std::string link;
+  std::unique_ptr<tuneflash::BoxAnnouncement> announcement;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,11 +62,19 @@ int main(int argc, char** argv) {
   std::string flash;
   bool trace = false;
   bool announce = true;
-  app.add_option("--link", link, "Make PATH a symbolic link to the box's device while it runs");
+  int boxes = 1;
+  app.add_option(
+      "--link", link,
+      "Make PATH a symbolic link to the box's device while it runs (with --boxes: PATH, PATH.2, ...)");
+  app.add_option("--boxes", boxes, "Run N boxes, each on its own pseudo-terminal; faults apply to each")
+      ->check(CLI::Range(1, 32));
   app.add_option("--wire-rate", options.line.wireRate, "Pace the line at BAUD (11 bits per character)")
       ->check(CLI::Range(300L, 4'000'000L));
   app.add_flag("--trace", trace, "Hex-dump every frame in and out, with a timestamp, on stderr");
-  app.add_option("--flash", flash, "Flash model: loaded at start when it exists, saved after each download");
+  app.add_option(
+      "--flash", flash,
+      "Flash model: loaded at start when it exists, saved after each download (with --boxes: FILE, "
+      "FILE.2, ...)");
   app.add_flag("!--no-announce", announce, "Do not offer the box in the port list");
   auto& f = options.faults;
   app.add_option("--refuse-header", f.refuseHeader, "NAK the first N download headers");
@@ -86,29 +108,43 @@ int main(int argc, char** argv) {
   const int stopFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
   options.line.stopFd = stopFd;
   if (trace) options.line.trace = &std::cerr;
-  options.flashFile = flash;
-
   try {
-    BoxSim box(options);
-    const std::string device = link.empty() ? box.DevicePath() : link;
-    if (!link.empty() && !MakeLink(link, box.DevicePath())) return 1;
-    std::optional<tuneflash::BoxAnnouncement> announcement;
-    if (announce) announcement.emplace(tuneflash::DefaultBoxRegistry(), device);
-    std::cout << "tuneflash-boxsim: box on " << device;
-    if (!link.empty()) std::cout << " (" << box.DevicePath() << ")";
-    std::cout << "; Ctrl-C stops it" << std::endl;
-    box.Run();
-    if (!link.empty()) {
-      std::error_code ec;
-      if (std::filesystem::read_symlink(link, ec) == box.DevicePath()) std::filesystem::remove(link, ec);
+    std::vector<RunningBox> running;
+    for (int k = 1; k <= boxes; ++k) {
+      BoxSimOptions boxOptions = options;
+      boxOptions.flashFile = NthPath(flash, k);
+      RunningBox entry{std::make_unique<BoxSim>(boxOptions), NthPath(link, k), nullptr};
+      const std::string device = entry.link.empty() ? entry.box->DevicePath() : entry.link;
+      if (!entry.link.empty() && !MakeLink(entry.link, entry.box->DevicePath())) return 1;
+      if (announce)
+        entry.announcement =
+            std::make_unique<tuneflash::BoxAnnouncement>(tuneflash::DefaultBoxRegistry(), device);
+      std::cout << "tuneflash-boxsim: box on " << device;
+      if (!entry.link.empty()) std::cout << " (" << entry.box->DevicePath() << ")";
+      std::cout << (boxes == 1 ? "; Ctrl-C stops it" : "") << std::endl;
+      running.push_back(std::move(entry));
     }
-    if (const auto error = box.LastError(); !error.empty())
-      std::cerr << "tuneflash-boxsim: " << error << "\n";
-    const auto record = box.Record();
-    if (!record.protocolErrors.empty())
-      std::cerr << "tuneflash-boxsim: " << record.protocolErrors.size() << " protocol error(s) of the PC\n";
-    std::cout << "tuneflash-boxsim: stopped after " << record.downloadsCompleted << " download(s) and "
-              << record.uploadsCompleted << " upload(s)" << std::endl;
+    if (boxes > 1) std::cout << "tuneflash-boxsim: " << boxes << " boxes; Ctrl-C stops them" << std::endl;
+    // The first box plays on this thread, the others on their own; the stop
+    // signal ends every one of them.
+    for (std::size_t i = 1; i < running.size(); ++i) running[i].box->Start();
+    running.front().box->Run();
+    for (std::size_t i = 1; i < running.size(); ++i) running[i].box->Stop();
+    for (auto& entry : running) {
+      if (!entry.link.empty()) {
+        std::error_code ec;
+        if (std::filesystem::read_symlink(entry.link, ec) == entry.box->DevicePath())
+          std::filesystem::remove(entry.link, ec);
+      }
+      if (const auto error = entry.box->LastError(); !error.empty())
+        std::cerr << "tuneflash-boxsim: " << error << "\n";
+      const auto record = entry.box->Record();
+      if (!record.protocolErrors.empty())
+        std::cerr << "tuneflash-boxsim: " << record.protocolErrors.size() << " protocol error(s) of the PC\n";
+      std::cout << "tuneflash-boxsim: " << (boxes > 1 ? "box on " + entry.box->DevicePath() + " " : "")
+                << "stopped after " << record.downloadsCompleted << " download(s) and "
+                << record.uploadsCompleted << " upload(s)" << std::endl;
+    }
   } catch (const std::exception& e) {
     std::cerr << "tuneflash-boxsim: " << e.what() << "\n";
     return 1;

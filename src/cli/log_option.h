@@ -1,0 +1,19 @@
+// --log FILE on the commands that handle boxes: one JSON line per box.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <string>
+
+#include "runlog/run_log_file.h"
+
+namespace tuneflash::cli {
+
+// Adds --log FILE to `command`.
+void AddLogOption(CLI::App& command, std::string& path);
+
+// Opens the --log file when one was given; prints why it cannot be opened
+// and gives false. `file` stays empty without --log.
+bool OpenRunLog(const std::string& path, std::shared_ptr<const RunLogFile>& file);
+
+}  // namespace tuneflash::cli

@@ -1,0 +1,114 @@
+// One thread per port; the main thread only watches for Ctrl-C.
+#include "cli/port_lanes.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <iostream>
+#include <thread>
+
+#include "cli/commands.h"
+#include "cli/console_observer.h"
+#include "link/posix_com_port.h"
+#include "link/start_loop.h"
+#include "link/upgrade_status.h"
+#include "runlog/counting_com_port.h"
+
+namespace tuneflash::cli {
+namespace {
+
+constexpr auto kPauseAfterSuccess = std::chrono::milliseconds(1500);
+
+struct LaneOutcome {
+  bool lastSucceeded = false;
+};
+
+// How a box ended, for the summary's "last result".
+std::string Summary(const RunRecord& record) {
+  switch (record.outcome) {
+    case RunOutcome::Success:
+      return std::string(*StatusText(kUpdateSuccess));
+    case RunOutcome::Stopped:
+      return "stopped";
+    case RunOutcome::Failed:
+      break;
+  }
+  return record.failure ? record.failure->text : std::string(*StatusText(kUpdateFailed));
+}
+
+void RunLane(int index, const std::string& name, const std::vector<PortDevice>& devices,
+             const LanesOptions& options, const LaneJobMaker& make, StopFlag& stop, LaneConsole& console,
+             LaneOutcome& outcome) {
+  PosixComPort posix;
+  CountingComPort port(posix);
+  LaneObserver observer(index, port, stop, console);
+  const auto device = ResolvePortName(name, devices);
+  if (!device) {
+    observer.PortEnded("no device behind " + name);
+    return;
+  }
+  observer.SetDevice(*device);
+  if (*device != name) port.SetPortLabel(name);
+  if (const auto opened = port.OpenComPort(*device); !opened) {
+    observer.PortEnded("cannot open: " + opened.error().detail);
+    return;
+  }
+  Lane lane{index, name, *device, port, observer};
+  const BoxJob job = make(lane);
+  BoxLog log(options.runLog, options.command, name, port);
+  const std::function<LinkStatus()> box = [&] {
+    LinkStatus status = log.Run(job, observer);
+    observer.BoxEnded(log.last()->outcome, Summary(*log.last()));
+    return status;
+  };
+  StartLoopOptions loop;
+  loop.timing = options.timing;
+  loop.nextBoxAfterSuccess = options.repeat || options.count > 1;
+  loop.pauseAfterSuccess = [&] {
+    if (stop.WaitFor(kPauseAfterSuccess)) observer.StopIfAsked();
+  };
+  int succeeded = 0;
+  for (;;) {
+    loop.maxBoxes = options.repeat ? 0 : options.count - succeeded;
+    const StartLoopResult result = RunStartLoop(port, observer, box, loop);
+    succeeded += result.boxesSucceeded;
+    outcome.lastSucceeded = result.lastSucceeded;
+    // A failure before any box (the hello) is the port's last result.
+    if (result.failure && result.failure->phase == LinkPhase::Hello)
+      observer.PortEnded(DescribeFailure(*result.failure));
+    if (!options.repeat || observer.stopped() || !port.PortOpen()) break;
+  }
+  port.CloseComPort();
+}
+
+}  // namespace
+
+int RunOnPorts(const std::vector<std::string>& names, const std::vector<PortDevice>& devices,
+               const LanesOptions& options, const LaneJobMaker& make) {
+  // SIGINT is blocked here before the threads start, so they inherit the
+  // mask and only this thread hears it.
+  InterruptSignal interrupt;
+  StopFlag stop;
+  LaneConsole console(std::cout, std::cerr, ::isatty(STDOUT_FILENO) != 0, names);
+  std::vector<LaneOutcome> outcomes(names.size());
+  std::atomic<std::size_t> running{names.size()};
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    threads.emplace_back([&, i] {
+      RunLane(static_cast<int>(i), names[i], devices, options, make, stop, console, outcomes[i]);
+      --running;
+    });
+  }
+  while (running > 0 && !stop.Raised()) {
+    if (interrupt.WaitFor(std::chrono::milliseconds(100))) stop.Raise();
+  }
+  for (auto& thread : threads) thread.join();
+  console.Finish();
+  if (stop.Raised()) return kExitInterrupted;
+  for (const auto& outcome : outcomes) {
+    if (!outcome.lastSucceeded) return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace tuneflash::cli

@@ -1,0 +1,11 @@
+// A link failure as the run record keeps it.
+#pragma once
+
+#include "link/link_failure.h"
+#include "runlog/run_record.h"
+
+namespace tuneflash {
+
+RecordedFailure RecordFailure(const LinkFailure& failure);
+
+}  // namespace tuneflash
