@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   # the build
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ccache
   liblzo2-dev libcli11-dev libserialport-dev nlohmann-json3-dev nettle-dev
   qt6-base-dev qt6-base-dev-tools libqt6network6
   # the tests: unit and window tests, the shell tests' helpers, the format check
