@@ -94,13 +94,14 @@ const std::vector<FaultKind>& FaultKinds() {
   return kinds;
 }
 
-// Short waits: a silent box costs a second, a refusing one the time limit.
+// Short waits: a silent box costs about a second, a refusing one the time
+// limit, which is long enough that a loaded machine never reaches it first.
 LinkTiming SoakTiming() {
   LinkTiming t;
   t.replyPolls = 100;
-  t.recordPolls = 100;
+  t.recordPolls = 1001;  // the product's: a header late on a loaded machine is not refused
   t.blockPolls = 100;
-  t.silenceLimit = std::chrono::milliseconds(2000);
+  t.silenceLimit = std::chrono::milliseconds(5000);
   return t;
 }
 
@@ -142,6 +143,9 @@ class SoakLane {
   void RunBox(const Planned& plan) {
     boxsim::BoxSimOptions options = FastBoxOptions();
     options.sessionTimeout = std::chrono::milliseconds(1500);
+    // The product's hello pace: a PC slowed by a loaded machine still gets its request in.
+    options.reannounce = std::chrono::milliseconds(300);
+    options.idleHello = std::chrono::milliseconds(500);
     options.flashFile = flash_;
     plan.fault->apply(options.faults);
     // The box's flash file is only read: its saves go to a copy of its own.
@@ -155,7 +159,10 @@ class SoakLane {
     const auto target = dir_ / (name_ + ".dld");
     auto verified = std::make_shared<VerifyResult>();
     BoxJob job;
-    job.file = [&](bool) { return FactsOfFile(plan.job == Job::Upload ? PartialUploadPath(target) : dld_); };
+    job.file = [&](bool ok) {
+      if (plan.job != Job::Upload) return FactsOfFile(dld_);
+      return FactsOfFile(ok ? target : PartialUploadPath(target));
+    };
     switch (plan.job) {
       case Job::Download:
         job.run = [&] { return DownloadFile(counting, observer, dld_, 4, {true, timing}); };
@@ -266,7 +273,7 @@ TEST(Soak, EveryBoxOverEightPortsIsRecordedWithTheOutcomeOfItsFault) {
         p.fault->name + " on " + std::string(CommandOf(p.job)) + ", box " + std::to_string(k);
     EXPECT_EQ(record["result"], want.result) << what << ": " << record.dump();
     EXPECT_EQ(record["station"], "soak") << what;
-    if (want.result == "success") continue;
+    if (want.result == "success" || record["result"] != want.result) continue;
     const auto& failed = record["failure"];
     EXPECT_EQ(failed["phase"], want.phase) << what << ": " << failed.dump();
     EXPECT_EQ(failed["cause"], want.cause) << what << ": " << failed.dump();
