@@ -17,7 +17,7 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 endif
 
-.PHONY: all deps build build-asan build-fuzz demo test test-asan fuzz package format bench clean
+.PHONY: all deps build build-asan build-fuzz demo test test-asan fuzz package format bench soak clean
 
 all: build
 
@@ -49,6 +49,10 @@ test: build build-asan build-fuzz
 	@cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -LE nosan
 	@cd $(BUILD_FUZZ) && ctest --output-on-failure -j $(JOBS)
+
+# The long soak: 1,000 boxes with random faults over eight simulated ports.
+soak: build
+	@cd $(BUILD) && ctest -C soak -L '^soak$$' --output-on-failure
 
 # Each fuzz target for FUZZ_SECONDS; new inputs stay in $(BUILD_FUZZ)/corpus/.
 fuzz: build-fuzz

@@ -20,14 +20,14 @@ void AddBoxRunOptions(CLI::App& command, BoxRunOptions& options, const std::stri
       .add_flag("--repeat", options.repeat,
                 verb + " box after box until Ctrl-C; on several ports a failed box does not end its port")
       ->excludes(count);
-  AddLogOption(command, options.log);
+  AddLogOption(command, options.log, options.station);
 }
 
 int RunBoxes(const BoxRunOptions& options, const std::string& command, const BoxJobMaker& make) {
   const auto names = ExpandPortChoice(options.ports);
   if (!names) return kExitUsage;
   std::shared_ptr<const RunLogFile> runLog;
-  if (!OpenRunLog(options.log, runLog)) return kExitUsage;
+  if (!OpenRunLog(options.log, options.station, runLog)) return kExitUsage;
   if (names->size() > 1) {
     const LanesOptions lanes{command, runLog, options.count, options.repeat,
                              PortTiming(options.ports.timeoutSeconds)};

@@ -20,6 +20,7 @@ struct BoxRunOptions {
   int count = 1;
   bool repeat = false;
   std::string log;
+  std::string station;
 };
 
 // Adds the port options, --count, --repeat and --log; `verb` names the job

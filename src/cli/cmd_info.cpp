@@ -76,10 +76,11 @@ int RunInfo(const std::string& path) {
                 "packed", "ratio", "record", "data", "unpack", "raw crc");
     for (const auto& p : report.partitions) {
       if (!p.recordOk) {
-        std::printf("%3d  %-10s  %4s  %8s  %8s  %5s  %-6s\n", p.index, "?", "?", "?", "?", "?", Mark(false));
+        std::printf("%3d  %-10s  %4s  %8s  %8s  %5s  %-6s\n", p.index + 1, "?", "?", "?", "?", "?",
+                    Mark(false));
         continue;
       }
-      std::printf("%3d  0x%08X  %4d  %8u  %8u  %5s  %-6s  %-4s  %-6s  %s\n", p.index, p.record.uiAddress,
+      std::printf("%3d  0x%08X  %4d  %8u  %8u  %5s  %-6s  %-4s  %-6s  %s\n", p.index + 1, p.record.uiAddress,
                   p.record.ucAttribute, p.record.uiRawSize, p.record.uiPackedSize,
                   Ratio(p.record.uiPackedSize, p.record.uiRawSize).c_str(), Mark(p.recordOk), Mark(p.dataOk),
                   p.dataOk ? Mark(p.decompressOk) : "-", p.decompressOk ? Mark(p.rawCrcOk) : "-");

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,13 @@ int RunPack(const PackOptions& o) {
   SetFieldText(identity.acHardwareVersion, o.hardwareVersion);
   SetFieldText(identity.acSoftwareModule, o.softwareModule);
   SetFieldText(identity.acSoftwareVersion, o.softwareVersion);
-  const Bytes file =
-      BuildDownloadFile(identity, *set, images, o.best ? Compression::Lzo1x999 : Compression::Lzo1x1);
+  Bytes file;
+  try {
+    file = BuildDownloadFile(identity, *set, images, o.best ? Compression::Lzo1x999 : Compression::Lzo1x1);
+  } catch (const std::length_error& e) {
+    std::cerr << "tuneflash-cli: " << e.what() << "; nothing written\n";
+    return kExitFailed;
+  }
   try {
     WriteFileAtomically(o.output, file);
   } catch (const FileError& e) {
@@ -96,7 +102,7 @@ int RunUnpack(const std::string& path, const std::string& directory) {
   }
   for (const auto& p : report.partitions) {
     char name[64];
-    std::snprintf(name, sizeof name, "%02d_%08X.bin", p.index, p.record.uiAddress);
+    std::snprintf(name, sizeof name, "%02d_%08X.bin", p.index + 1, p.record.uiAddress);
     const auto target = std::filesystem::path(directory) / name;
     try {
       WriteFileAtomically(target, p.raw);

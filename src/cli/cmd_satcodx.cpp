@@ -21,6 +21,7 @@ struct SatcoDxCommand {
   std::vector<std::string> lists;
   std::string workdir;
   std::string log;
+  std::string station;
   bool keepWork = false;
 };
 
@@ -50,7 +51,7 @@ int RunSatcoDx(const SatcoDxCommand& o) {
   }
 
   std::shared_ptr<const RunLogFile> runLog;
-  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
+  if (!OpenRunLog(o.log, o.station, runLog)) return kExitUsage;
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
   auto db = std::make_unique<BoxDatabase>();
@@ -83,7 +84,7 @@ void AddSatcoDxCommand(CLI::App& app, CliContext& context) {
       "satcodx", "Merge SatcoDX lists into the channel database of the box on PORT and download it");
   AddPortOptions(*cmd, o->port);
   cmd->add_option("lists", o->lists, "SatcoDX lists (.sdx), imported in order")->required();
-  AddLogOption(*cmd, o->log);
+  AddLogOption(*cmd, o->log, o->station);
   cmd->add_option("--workdir", o->workdir,
                   "Directory under which the run makes its own work directory (default: the per-user state "
                   "directory)");

@@ -20,6 +20,7 @@ struct UploadCommand {
   std::string file;
   bool force = false;
   std::string log;
+  std::string station;
 };
 
 int RunUpload(const UploadCommand& o) {
@@ -35,7 +36,7 @@ int RunUpload(const UploadCommand& o) {
     return kExitUsage;
   }
   std::shared_ptr<const RunLogFile> runLog;
-  if (!OpenRunLog(o.log, runLog)) return kExitUsage;
+  if (!OpenRunLog(o.log, o.station, runLog)) return kExitUsage;
   PortSession session(o.port);
   if (const auto failed = session.Open()) return *failed;
   DownloadHeaderState header;
@@ -67,7 +68,7 @@ void AddUploadCommand(CLI::App& app, CliContext& context) {
   AddPortOptions(*cmd, o->port);
   cmd->add_option("-s,--set", o->set, "Partition set: data, default, key, loader, app or all")->required();
   cmd->add_flag("-f,--force", o->force, "Replace OUT.dld when it exists");
-  AddLogOption(*cmd, o->log);
+  AddLogOption(*cmd, o->log, o->station);
   cmd->add_option("file", o->file, "Download file to write (.dld)")->required();
   cmd->callback([&context, o] { context.exitCode = RunUpload(*o); });
 }

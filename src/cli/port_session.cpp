@@ -23,7 +23,8 @@ void AddLineOptions(CLI::App& command, bool& trace, double& timeoutSeconds) {
   command.add_flag("--trace", trace, "Hex-dump every frame in and out, with a timestamp, on stderr");
   command
       .add_option("--timeout", timeoutSeconds,
-                  "Give up when the box stays silent for SECONDS in any wait (default: wait as the box does)")
+                  "Give up when the box makes no progress for SECONDS in any phase, silent or refusing "
+                  "(default: wait as the box does)")
       ->check(CLI::Range(0.001, 86400.0));
 }
 

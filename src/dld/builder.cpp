@@ -66,10 +66,19 @@ Bytes BuildDownloadFile(const FILE_DOWNLOAD_HEADER_T& identity, PartitionSet set
   FILE_DOWNLOAD_HEADER_T header = identity;
   header.ucPartitionType = TypeCodeForCount(static_cast<int>(partitions.size()));
   header.ucPartitionCount = static_cast<std::uint8_t>(partitions.size());
-  header.iTotalSize = static_cast<std::uint32_t>(file.size()) & 0xFFFFFF;
+  header.iTotalSize = TotalSizeField(file.size());
   const auto bytes = SealHeader(header);
   std::copy(bytes.begin(), bytes.end(), file.begin());
   return file;
+}
+
+std::uint32_t TotalSizeField(std::size_t fileSize) {
+  constexpr std::size_t kMaxTotalSize = 0xFFFFFF;
+  if (fileSize > kMaxTotalSize) {
+    throw std::length_error("the file would be " + std::to_string(fileSize) + " bytes, more than the " +
+                            std::to_string(kMaxTotalSize) + " its header's 24-bit total size can name");
+  }
+  return static_cast<std::uint32_t>(fileSize);
 }
 
 }  // namespace tuneflash

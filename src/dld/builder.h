@@ -12,6 +12,10 @@
 namespace tuneflash {
 
 // Appends the partition record and data record of one partition to `file`.
+// The header's total size field for a file of `fileSize` bytes. Throws
+// std::length_error when the size does not fit its 24 bits.
+std::uint32_t TotalSizeField(std::size_t fileSize);
+
 // `raw` must be exactly `info.size` bytes. Returns the partition record.
 // Throws std::length_error when the packed image needs more data blocks than
 // the one-byte block count can name.

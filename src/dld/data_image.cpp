@@ -63,13 +63,13 @@ DldImage DldToImage(ByteSpan dld, int partitionCount) {
     const long recordAt = position;
     position = ReadRecord(dld, recordAt, kPartitionTag, static_cast<int>(kPartitionLengthWidth));
     if (position < 0) {
-      throw DataImageError("partition record of partition " + std::to_string(i) + " at offset " +
+      throw DataImageError("partition record of partition " + std::to_string(i + 1) + " at offset " +
                            std::to_string(recordAt) + " does not verify");
     }
     const long dataAt = position;
     position = ReadRecord(dld, dataAt, kDataTag, static_cast<int>(kDataLengthWidth));
     if (position < 0) {
-      throw DataImageError("data record of partition " + std::to_string(i) + " at offset " +
+      throw DataImageError("data record of partition " + std::to_string(i + 1) + " at offset " +
                            std::to_string(dataAt) + " does not verify");
     }
     const auto payloadAt = static_cast<std::size_t>(dataAt) + 1 + kDataLengthWidth;

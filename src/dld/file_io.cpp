@@ -57,6 +57,31 @@ void WriteFileAtomically(const std::filesystem::path& path, ByteSpan data) {
     ::unlink(pattern.c_str());
     throw FileError(path, "cannot replace it: " + cause);
   }
+  SyncFolderOf(path);
+}
+
+void SyncFolderOf(const std::filesystem::path& path) {
+  std::filesystem::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    throw FileError(folder, std::string("cannot open the folder to sync it: ") + std::strerror(errno));
+  const int synced = ::fsync(fd);
+  const std::string cause = std::strerror(errno);
+  ::close(fd);
+  if (synced != 0) throw FileError(folder, "cannot sync the folder: " + cause);
+}
+
+void CommitFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  const int fd = ::open(from.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) throw FileError(from, std::string("cannot open it to sync it: ") + std::strerror(errno));
+  const int synced = ::fsync(fd);
+  const std::string cause = std::strerror(errno);
+  ::close(fd);
+  if (synced != 0) throw FileError(from, "cannot sync it: " + cause);
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    throw FileError(to, "cannot rename '" + from.string() + "' over it: " + std::strerror(errno));
+  SyncFolderOf(to);
 }
 
 bool IsReadWritable(const std::filesystem::path& path) {

@@ -26,6 +26,14 @@ Bytes ReadWholeFile(const std::filesystem::path& path);
 // leaves a half-written target. Throws FileError.
 void WriteFileAtomically(const std::filesystem::path& path, ByteSpan data);
 
+// Syncs `from` to disk, renames it over `to`, then syncs the folder, so that
+// neither the content nor the rename is lost to a power cut. Throws FileError.
+void CommitFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Syncs the folder that holds `path`, so that a file created or renamed in
+// it stays. Throws FileError.
+void SyncFolderOf(const std::filesystem::path& path);
+
 // True when `path` exists and can be opened for reading and writing.
 bool IsReadWritable(const std::filesystem::path& path);
 

@@ -13,7 +13,7 @@ bool Usable(const PartitionReport& part) {
 
 PartitionComparison Compare(const PartitionReport& want, const PartitionReport* got) {
   PartitionComparison result;
-  result.index = want.index;
+  result.index = want.index + 1;
   result.address = want.record.uiAddress;
   if (got == nullptr || !Usable(*got)) return result;
   if (got->record.uiAddress != want.record.uiAddress) {
@@ -55,6 +55,8 @@ std::string VerdictText(const PartitionComparison& comparison) {
       return "same";
     case PartitionVerdict::Missing:
       return "not read";
+    case PartitionVerdict::Unsound:
+      return "differs: the box's record of partition " + std::to_string(comparison.index) + " does not hold";
     case PartitionVerdict::Differs:
       break;
   }

@@ -15,10 +15,11 @@ enum class PartitionVerdict {
   Same,     // the box holds the file's raw image at the file's address
   Differs,  // firstDifference says where the first byte differs
   Missing,  // nothing usable arrived for this partition
+  Unsound,  // the box's record of this partition arrived whole but does not hold
 };
 
 struct PartitionComparison {
-  int index = 0;  // 0-based, in file order
+  int index = 0;  // 1-based, in file order
   std::uint32_t address = 0;
   PartitionVerdict verdict = PartitionVerdict::Missing;
   std::optional<std::uint32_t> firstDifference;  // a flash address, for Differs
@@ -37,7 +38,8 @@ std::vector<PartitionComparison> ComparePartitions(const VerifyReport& expected,
 
 bool AllSame(const std::vector<PartitionComparison>& comparisons);
 
-// "same", "differs at 0x4001A2C4" or "not read".
+// "same", "differs at 0x4001A2C4", "differs: the box's record of partition 3
+// does not hold" or "not read".
 std::string VerdictText(const PartitionComparison& comparison);
 
 }  // namespace tuneflash

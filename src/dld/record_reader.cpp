@@ -38,7 +38,7 @@ std::string_view RecordKindName(RecordKind kind) {
 
 std::string DescribeVerifyFailure(const VerifyFailure& failure) {
   std::string text = "the " + std::string(RecordKindName(failure.kind));
-  if (failure.partitionIndex >= 0) text += " of partition " + std::to_string(failure.partitionIndex);
+  if (failure.partitionIndex >= 0) text += " of partition " + std::to_string(failure.partitionIndex + 1);
   char offset[64];
   std::snprintf(offset, sizeof offset, ", offset %zu (0x%zX): ", failure.offset, failure.offset);
   return text + offset + failure.reason;

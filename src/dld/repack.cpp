@@ -16,7 +16,7 @@ RepackResult RepackDownloadFile(ByteSpan source, Compression compression) {
     AppendPartition(file, info, part.raw, compression);
   }
   FILE_DOWNLOAD_HEADER_T header = *report.header;
-  header.iTotalSize = static_cast<std::uint32_t>(file.size()) & 0xFFFFFF;
+  header.iTotalSize = TotalSizeField(file.size());
   const auto bytes = SealHeader(header);
   std::copy(bytes.begin(), bytes.end(), file.begin());
   return RepackResult{std::move(file), std::nullopt};

@@ -3,6 +3,7 @@
 #include "link/download.h"
 
 #include "link/download_plan.h"
+#include "link/flash_misses.h"
 #include "link/frame_exchange.h"
 #include "link/link_frames.h"
 #include "link/report.h"
@@ -18,7 +19,8 @@ class DownloadRun {
         observer_(observer),
         phases_(observer, partitionCount),
         count_(partitionCount),
-        options_(options) {}
+        options_(options),
+        timing_(options.timing) {}
 
   LinkStatus Run(const std::filesystem::path& path) {
     observer_.SetRunControlsEnabled(false);
@@ -28,6 +30,7 @@ class DownloadRun {
       phases_.Started(LinkPhase::Verify);
       return Fail(sent.error());
     }
+    MarkProgress(timing_);
     auto plan = MakeDownloadPlan(path, count_);
     phases_.Started(LinkPhase::Verify);
     if (!plan) return Fail(plan.error());
@@ -36,10 +39,9 @@ class DownloadRun {
     phases_.Started(LinkPhase::Transfer, plan_->dataBytes);
     if (auto s = Step([this] { return TransferPartitions(); }); !s) return s;
     phases_.Started(LinkPhase::Erase);
-    if (auto s = Step([this] { return WaitFlashResults(kEraseSuccess, FailureCause::EraseFailed); }); !s)
-      return s;
+    if (auto s = Step([this] { return WaitFlashResults(LinkPhase::Erase); }); !s) return s;
     phases_.Started(LinkPhase::Program);
-    return Step([this] { return WaitFlashResults(kProgramSuccess, FailureCause::ProgramFailed); });
+    return Step([this] { return WaitFlashResults(LinkPhase::Program); });
   }
 
  private:
@@ -60,13 +62,17 @@ class DownloadRun {
   LinkStatus SendHeaderRecord() {
     at_.phase = LinkPhase::Verify;
     // A refused header goes again at once, for as long as the box refuses it.
-    if (auto s = SendAcknowledged(port_, observer_, plan_->header, options_.timing, at_.lastReply,
-                                  {kMaxMisses, true});
+    if (auto s =
+            SendAcknowledged(port_, observer_, plan_->header, timing_, at_.lastReply, {kMaxMisses, true});
         !s)
       return s;
-    const auto verdict = WaitStatusFrame(port_, observer_, options_.timing);
+    MarkProgress(timing_);
+    const auto verdict = WaitStatusFrame(port_, observer_, timing_);
     if (!verdict) return verdict.error();
-    if (*verdict == kVerifySuccess) return LinkOk();
+    if (*verdict == kVerifySuccess) {
+      MarkProgress(timing_);
+      return LinkOk();
+    }
     LinkFailure f;
     f.cause = *verdict == kVerifyFailed ? FailureCause::VerifyFailed : FailureCause::Other;
     if (*verdict != kVerifyFailed)
@@ -76,19 +82,22 @@ class DownloadRun {
 
   LinkStatus TransferPartitions() {
     at_.phase = LinkPhase::Transfer;
+    // The wire numbers the blocks on across partitions; a reason names the
+    // block within its partition.
     std::uint32_t number = 1;
     for (const PlannedPartition& p : plan_->partitions) {
       ++at_.partition;
       at_.block = 0;
       observer_.Pump();
-      if (auto s = SendAcknowledged(port_, observer_, p.record, options_.timing, at_.lastReply); !s) return s;
+      if (auto s = SendAcknowledged(port_, observer_, p.record, timing_, at_.lastReply); !s) return s;
+      MarkProgress(timing_);
       phases_.PartitionDone(at_.partition);
       for (const ByteSpan data : p.blocks) {
-        at_.block = number;
-        if (auto s = SendAcknowledged(port_, observer_, MakeDataBlock(number, data), options_.timing,
-                                      at_.lastReply);
+        ++at_.block;
+        if (auto s = SendAcknowledged(port_, observer_, MakeDataBlock(number, data), timing_, at_.lastReply);
             !s)
           return s;
+        MarkProgress(timing_);
         ++number;
         phases_.BytesDone(data.size());
       }
@@ -102,33 +111,36 @@ class DownloadRun {
     return LinkOk();
   }
 
-  // One result per partition; a result other than `expected` is a miss, and
-  // as many misses in a row as there are partitions end the phase.
-  LinkStatus WaitFlashResults(int expected, FailureCause cause) {
-    at_.phase = expected == kEraseSuccess ? LinkPhase::Erase : LinkPhase::Program;
+  // One result per partition; any other frame is a miss, and as many misses
+  // in a row as there are partitions end the phase. The reason tells the
+  // box's failure reports (and the partition they were for) from frames that
+  // are no result of this phase at all.
+  LinkStatus WaitFlashResults(LinkPhase phase) {
+    at_.phase = phase;
     at_.block = 0;
-    int misses = 0;
-    bool any = false;
+    const bool erase = phase == LinkPhase::Erase;
+    const int succeeded = erase ? kEraseSuccess : kProgramSuccess;
+    const int failed = erase ? kEraseFailed : kProgramFailed;
+    FlashMisses misses;
     for (int j = 1; j <= count_;) {
       at_.partition = j;
       observer_.Pump();
-      const auto status = WaitStatusFrame(port_, observer_, options_.timing);
-      if (!status) return status.error();
-      if (*status == expected) {
+      const auto status = WaitStatusFrame(port_, observer_, timing_);
+      if (!status) return NoProgressIfNotSilent(status.error(), misses.inRow > 0, misses.Describe(erase));
+      if (*status == succeeded) {
         phases_.PartitionDone(j);
-        any = true;
-        misses = 0;
+        MarkProgress(timing_);
+        misses.Succeeded();
         ++j;
-      } else if (++misses >= count_) {
-        LinkFailure f;
-        f.cause = cause;
-        f.detail = std::to_string(misses) + " failure report(s) in a row";
-        return f;
+        continue;
       }
+      misses.Note(*status == failed, *status, j);
+      if (misses.inRow >= count_) return misses.Failure(erase, j);
+      if (auto late = CheckProgress(timing_, port_, misses.Describe(erase))) return *late;
     }
-    if (any) return LinkOk();
+    if (count_ > 0) return LinkOk();
     LinkFailure f;
-    f.cause = cause;
+    f.cause = erase ? FailureCause::EraseFailed : FailureCause::ProgramFailed;
     f.detail = "no partitions";
     return f;
   }
@@ -138,6 +150,7 @@ class DownloadRun {
   PhaseReporter phases_;
   int count_;
   const DownloadOptions& options_;
+  LinkTiming timing_;  // with the progress deadline of --timeout
   const DownloadPlan* plan_ = nullptr;
   LinkPosition at_;
 };

@@ -31,6 +31,12 @@ std::string_view CauseText(FailureCause cause) {
       return "no reply from the box";
     case FailureCause::NakLimit:
       return "the box refused the frame 10 times";
+    case FailureCause::PcRefused:
+      return "the PC refused the box's frame 10 times";
+    case FailureCause::Unexpected:
+      return "unexpected frames from the box";
+    case FailureCause::NoProgress:
+      return "the box made no progress for the time limit";
     case FailureCause::VerifyFailed:
       return "the box's verdict was: verify failed";
     case FailureCause::EraseFailed:

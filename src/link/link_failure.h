@@ -18,8 +18,11 @@ enum class LinkPhase { Open, Hello, Verify, Transfer, Erase, Program, Import };
 enum class FailureCause {
   NoReply,        // the box did not answer within the wait's polls
   NakLimit,       // the box refused the same frame 10 times in a row
+  PcRefused,      // the PC refused the box's frame 10 times in a row (upload: it came bad)
+  Unexpected,     // the box sent frames that are not the results the step waits for
+  NoProgress,     // the box refused or sent the wrong frames for the run's time limit
   VerifyFailed,   // the box's verdict on the header was "failed"
-  EraseFailed,    // the box reported erase failures for `partition`
+  EraseFailed,    // the box reported an erase failure for `partition`
   ProgramFailed,  // the box reported a program failure for `partition`
   ConnectFailed,  // the first status frame was not the box's hello
   PortGone,       // the device went away (a pulled adapter, a hung-up line)
@@ -39,7 +42,7 @@ struct LinkFailure {
   FailureCause cause = FailureCause::Other;
   LinkPhase phase = LinkPhase::Open;
   int partition = 0;                  // 1-based partition the step was at; 0 for none
-  std::uint32_t block = 0;            // 1-based data block number; 0 for none
+  std::uint32_t block = 0;            // 1-based block within the partition; 0 for none
   std::optional<std::uint8_t> reply;  // the last reply byte the PC saw from the box
   std::string device;                 // the port's device, when known
   std::string detail;                 // what the cause alone does not say

@@ -1,7 +1,9 @@
 // Reply bytes, status frames and the polling waits of the link.
 #include "link/link_waits.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
 
 #include "link/link_frames.h"
 #include "link/upgrade_status.h"
@@ -16,19 +18,27 @@ LinkStatus SendByte(ComPort& port, std::uint8_t byte) {
   return port.WriteComPort(frame);
 }
 
-// The silence limit of one wait, counted from its start.
+std::string LimitText(std::chrono::milliseconds limit) {
+  const auto ms = limit.count();
+  return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+// The silence limit of one wait, counted from its start, or the progress
+// deadline of the sequence when that comes first.
 class SilenceWatch {
  public:
   explicit SilenceWatch(const LinkTiming& timing)
       : deadline_(timing.silenceLimit ? std::optional(Clock::now() + *timing.silenceLimit) : std::nullopt),
-        limit_(timing.silenceLimit) {}
+        limit_(timing.silenceLimit) {
+    if (deadline_ && timing.progressDeadline) deadline_ = std::min(*deadline_, *timing.progressDeadline);
+  }
 
   std::optional<LinkFailure> Check(const ComPort& port) const {
     if (!deadline_ || Clock::now() < *deadline_) return std::nullopt;
     LinkFailure f;
     f.cause = FailureCause::Silent;
     f.device = port.DeviceName();
-    f.detail = std::to_string(std::chrono::duration_cast<std::chrono::seconds>(*limit_).count()) + " s";
+    f.detail = LimitText(*limit_);
     return f;
   }
 
@@ -45,6 +55,28 @@ LinkFailure Closed(const ComPort& port) {
 }
 
 }  // namespace
+
+void MarkProgress(LinkTiming& timing) {
+  if (timing.silenceLimit) timing.progressDeadline = Clock::now() + *timing.silenceLimit;
+}
+
+std::optional<LinkFailure> CheckProgress(const LinkTiming& timing, const ComPort& port,
+                                         const std::string& what) {
+  if (!timing.progressDeadline || !timing.silenceLimit || Clock::now() < *timing.progressDeadline)
+    return std::nullopt;
+  LinkFailure f;
+  f.cause = FailureCause::NoProgress;
+  f.device = port.DeviceName();
+  f.detail = LimitText(*timing.silenceLimit) + "; " + what;
+  return f;
+}
+
+LinkFailure NoProgressIfNotSilent(LinkFailure failure, bool boxAnswered, const std::string& what) {
+  if (failure.cause != FailureCause::Silent || !boxAnswered) return failure;
+  failure.cause = FailureCause::NoProgress;
+  failure.detail += "; " + what;
+  return failure;
+}
 
 LinkStatus SendAck(ComPort& port) {
   return SendByte(port, kAck);

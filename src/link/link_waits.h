@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "link/com_port.h"
 #include "link/link_failure.h"
@@ -31,7 +32,24 @@ struct LinkTiming {
   // fails with FailureCause::Silent (--timeout); otherwise only the poll
   // limits end the limited waits and the others wait for ever.
   std::optional<std::chrono::milliseconds> silenceLimit;
+  // Set by a sequence while it runs with a silence limit: the box must move
+  // the job on (MarkProgress) before this time, whatever it sends meanwhile.
+  // A wait that reaches it fails with FailureCause::Silent.
+  std::optional<std::chrono::steady_clock::time_point> progressDeadline;
 };
+
+// The box moved the job on: with a silence limit, the next progress is due
+// that long from now.
+void MarkProgress(LinkTiming& timing);
+
+// NoProgress when the progress deadline has passed; `what` says what the
+// box did meanwhile ("refused the frame 12 times").
+std::optional<LinkFailure> CheckProgress(const LinkTiming& timing, const ComPort& port,
+                                         const std::string& what);
+
+// A wait that ran into the time limit after the box had sent something that
+// did not move the job on is NoProgress, not silence; other failures pass.
+LinkFailure NoProgressIfNotSilent(LinkFailure failure, bool boxAnswered, const std::string& what);
 
 // The reply bytes and status frames the PC sends.
 LinkStatus SendAck(ComPort& port);

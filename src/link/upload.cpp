@@ -2,8 +2,9 @@
 #include "link/upload.h"
 
 #include <array>
-#include <system_error>
 
+#include "dld/data_record_check.h"
+#include "dld/file_io.h"
 #include "dld/fixups.h"
 #include "link/frame_exchange.h"
 #include "link/link_frames.h"
@@ -26,6 +27,9 @@ class UploadRun {
         phases_(observer, count_),
         timing_(timing) {}
 
+  // What a wait for one of the box's frames brought.
+  enum class Arrival { Good, Missing, Bad };
+
   // Steps 1 to 5; the caller stamps and renames.
   LinkStatus Run() {
     observer_.SetRunControlsEnabled(false);
@@ -33,6 +37,7 @@ class UploadRun {
     if (!file_.IsOpen()) observer_.AddLogLine(file_.error());
     const auto requested = SendStatusFrame(port_, kUploadRequest);
     phases_.Started(LinkPhase::Verify);
+    MarkProgress(timing_);
     auto header = requested ? ReceiveHeaderRecord() : requested;
     if (!header) {
       phases_.Ended(false);
@@ -78,6 +83,7 @@ class UploadRun {
         continue;
       }
       if (auto s = SendAck(port_); !s) return s;
+      MarkProgress(timing_);
       // A header whose check value is wrong ends the step, ACK or not.
       const auto fixed = FixReceivedHeader(record, static_cast<std::uint8_t>(count_));
       if (!fixed) return Failure(FailureCause::BadRecord, "the box's header record");
@@ -90,8 +96,9 @@ class UploadRun {
   LinkStatus ReceivePartitions() {
     const UploadRequestFrame request = MakeUploadRequestFrame(areas_);
     if (auto s = SendAcknowledged(port_, observer_, request, timing_, at_.lastReply); !s) return s;
+    MarkProgress(timing_);
     std::size_t offset = kFirstPartitionRecordOffset;
-    int misses = 0;
+    Misses misses;
     for (int i = 1; i <= count_;) {
       at_.partition = i;
       at_.block = 0;
@@ -99,70 +106,113 @@ class UploadRun {
       if (!port_.PortOpen()) return Failure(FailureCause::PortClosed);
       std::size_t remaining = 0;
       auto record = ReceivePartitionRecord(offset, remaining);
-      if (!record) return record.error();
-      if (!*record) {
-        if (auto s = Refuse("Get Partition: Send NAK", misses); !s) return s;
+      if (!record) return misses.Late(record.error());
+      if (*record != Arrival::Good) {
+        if (auto s = Refuse("Get Partition: Send NAK", *record, misses); !s) return s;
         continue;  // the same partition is awaited again
       }
       if (auto s = SendAck(port_); !s) return s;
-      misses = 0;
+      MarkProgress(timing_);
+      misses = {};
       std::size_t dataOffset = offset + kPartitionRecordSize;
       offset = dataOffset + remaining;
       phases_.PartitionDone(i);
+      dataRecord_.clear();
+      dataRecord_.reserve(remaining);
       while (remaining > 0) {
-        ++at_.block;
+        at_.block = static_cast<std::uint32_t>(dataRecord_.size() / kDataBlockPayload) + 1;
         observer_.Pump();
         const std::size_t n = std::min(remaining, kDataBlockPayload);
         auto block = ReceiveDataBlock(n, dataOffset);
-        if (!block) return block.error();
-        if (*block) {
+        if (!block) return misses.Late(block.error());
+        if (*block == Arrival::Good) {
           remaining -= n;
           if (auto s = SendAck(port_); !s) return s;
-          misses = 0;
-        } else {
-          --at_.block;
-          if (auto s = Refuse("Get Data: Send NAK", misses); !s) return s;
+          MarkProgress(timing_);
+          misses = {};
+        } else if (auto s = Refuse("Get Data: Send NAK", *block, misses); !s) {
+          return s;
         }
       }
+      at_.block = 0;
+      if (auto held = CheckReceivedData(); !held) return held;
       ++i;
     }
     return LinkOk();
   }
 
+  // The refusals of the PC in a row, apart by what they refused.
+  struct Misses {
+    int missing = 0;  // nothing came
+    int bad = 0;      // a frame came that does not hold
+
+    int count() const { return missing + bad; }
+    std::string Describe() const {
+      return std::to_string(count()) + " NAKs in a row: " + std::to_string(bad) + " for a bad frame, " +
+             std::to_string(missing) + " for none";
+    }
+    // The time limit ran out during the misses: no progress when the box sent
+    // frames the PC refused, silence otherwise.
+    LinkFailure Late(LinkFailure failure) const {
+      return NoProgressIfNotSilent(failure, bad > 0, Describe());
+    }
+  };
+
   // Refuses what came (or did not come); fails once that has happened
-  // kMaxMisses times in a row.
-  LinkStatus Refuse(std::string_view line, int& misses) {
+  // kMaxMisses times in a row: the box was silent, or the PC refused what it
+  // sent.
+  LinkStatus Refuse(std::string_view line, Arrival arrival, Misses& misses) {
     if (auto s = SendNak(port_); !s) return s;
     observer_.AddLogLine(line);
-    if (++misses < kMaxMisses) return LinkOk();
-    return Failure(FailureCause::NakLimit, std::string(line) + " " + std::to_string(misses) + " times");
+    (arrival == Arrival::Bad ? misses.bad : misses.missing)++;
+    if (misses.count() >= kMaxMisses)
+      return Failure(misses.bad > 0 ? FailureCause::PcRefused : FailureCause::NoReply, misses.Describe());
+    if (misses.bad > 0) {
+      if (auto late = CheckProgress(timing_, port_, misses.Describe())) return *late;
+    }
+    return LinkOk();
   }
 
-  // True when the record arrived and holds; `dataLength` is then R, the
-  // length of the data record that follows. False to refuse it.
-  LinkResult<bool> ReceivePartitionRecord(std::size_t offset, std::size_t& dataLength) {
+  // The data record of the partition just received, checked as a download
+  // file's record is: a record that does not hold fails the upload here.
+  LinkStatus CheckReceivedData() {
+    const DataRecordCheck check = CheckDataRecord(dataRecord_, partition_);
+    if (check == DataRecordCheck::Holds) return LinkOk();
+    return Failure(FailureCause::BadRecord, "the box's data record of partition " +
+                                                std::to_string(at_.partition) + ": " +
+                                                std::string(DataRecordCheckText(check)));
+  }
+
+  // Good when the record arrived and holds; `dataLength` is then R, the
+  // length of the data record that follows.
+  LinkResult<Arrival> ReceivePartitionRecord(std::size_t offset, std::size_t& dataLength) {
     std::array<std::uint8_t, kPartitionRecordSize> record{};
     const auto got = PollForFrame(port_, observer_, record, kPartitionTag, timing_.recordPolls,
                                   timing_.pollPeriod, timing_);
-    if (!got || !*got) return got;
+    if (!got) return got.error();
+    if (!*got) return Arrival::Missing;
     const auto fixed = FixReceivedPartitionRecord(record);
-    if (!fixed) return false;
+    if (!fixed) return Arrival::Bad;
     dataLength = GetLe24(*fixed, 14) + kDataRecordOverhead;
+    partition_ = FILE_DOWNLOAD_PARTITION_T::FromBytes(*fixed);
     if (auto s = Store(offset, *fixed); !s) return s.error();
-    return true;
+    return Arrival::Good;
   }
 
-  LinkResult<bool> ReceiveDataBlock(std::size_t n, std::size_t& offset) {
+  LinkResult<Arrival> ReceiveDataBlock(std::size_t n, std::size_t& offset) {
     DataBlock block;
     block.fill(0xFF);
     const auto got =
         PollForFrame(port_, observer_, block, std::nullopt, timing_.blockPolls, timing_.pollPeriod, timing_);
-    if (!got) return got;
-    if (!*got || !IsValidDataBlock(block)) return false;
-    if (auto s = Store(offset, DataBlockPayload(block).first(n)); !s) return s.error();
+    if (!got) return got.error();
+    if (!*got) return Arrival::Missing;
+    if (!IsValidDataBlock(block)) return Arrival::Bad;
+    const ByteSpan data = DataBlockPayload(block).first(n);
+    if (auto s = Store(offset, data); !s) return s.error();
+    dataRecord_.insert(dataRecord_.end(), data.begin(), data.end());
     offset += n;
     phases_.BytesDone(n);
-    return true;
+    return Arrival::Good;
   }
 
   LinkStatus Store(std::size_t offset, ByteSpan data) {
@@ -177,8 +227,10 @@ class UploadRun {
   std::span<const PartitionInfo> areas_;
   int count_;
   PhaseReporter phases_;
-  const LinkTiming& timing_;
+  LinkTiming timing_;  // with the progress deadline of --timeout
   bool writeFailed_ = false;
+  FILE_DOWNLOAD_PARTITION_T partition_;  // the partition record being received
+  Bytes dataRecord_;                     // its data record as it arrives
   LinkPosition at_;
 };
 
@@ -238,15 +290,16 @@ LinkStatus UploadFile(ComPort& port, RunObserver& observer, DownloadHeaderState&
   if (result) {
     DownloadHeaderState stamped;
     stamped.LoadDownloadHeader(partial);
-    std::error_code ec;
     if (stamped.StampTotalSize(partial) != HeaderWrite::Written) {
       observer.AddLogLine("cannot stamp the size into '" + partial.string() + "'");
       result = fileFailure("cannot stamp the size into '" + partial.string() + "'");
-    } else if (std::filesystem::rename(partial, target, ec); ec) {
-      const std::string line =
-          "cannot rename '" + partial.string() + "' to '" + target.string() + "': " + ec.message();
-      observer.AddLogLine(line);
-      result = fileFailure(line);
+    } else {
+      try {
+        CommitFile(partial, target);
+      } catch (const FileError& e) {
+        observer.AddLogLine(e.what());
+        result = fileFailure(e.what());
+      }
     }
   }
   header.LoadDownloadHeader(result ? target : partial);

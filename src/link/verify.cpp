@@ -20,7 +20,7 @@ LinkFailure Mismatch(const PartitionComparison& first, std::size_t count, const 
   LinkFailure failure;
   failure.cause = FailureCause::Differs;
   failure.phase = LinkPhase::Verify;
-  failure.partition = first.index + 1;
+  failure.partition = first.index;
   failure.device = device;
   failure.detail = VerdictText(first);
   if (count > 1) failure.detail += "; " + std::to_string(count) + " partitions differ";
@@ -35,7 +35,15 @@ VerifyResult VerifyBox(ComPort& port, RunObserver& observer, const VerifyReport&
   VerifyResult result;
   result.status = ReceiveUpload(port, observer, received, AreasOf(expected), timing);
   result.partitions = ComparePartitions(expected, VerifyDownloadFile(received.bytes(), true));
-  if (!result.status) return result;
+  if (!result.status) {
+    // A data record that arrived whole but does not hold is named, not "not read".
+    const LinkFailure& f = result.status.error();
+    const auto at = static_cast<std::size_t>(f.partition);
+    if (f.cause == FailureCause::BadRecord && f.phase == LinkPhase::Transfer && at >= 1 &&
+        at <= result.partitions.size())
+      result.partitions[at - 1].verdict = PartitionVerdict::Unsound;
+    return result;
+  }
   const auto differs = [](const PartitionComparison& c) { return c.verdict != PartitionVerdict::Same; };
   const auto first = std::find_if(result.partitions.begin(), result.partitions.end(), differs);
   if (first != result.partitions.end()) {

@@ -42,6 +42,8 @@ void BoxLog::Finish(RunRecord& record, const LineCounts& before, const LinkStatu
   record.counts = CountsBetween(before, counter_.counts());
   if (job.partitions) record.partitions = job.partitions();
   if (file_) {
+    record.station = file_->origin().station;
+    record.runId = file_->origin().runId;
     if (const auto failure = file_->Append(RecordLine(record))) {
       observer.AddLogLine("the record of box " + std::to_string(record.box) +
                           " was not written: " + failure->Describe());

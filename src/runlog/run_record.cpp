@@ -60,6 +60,10 @@ json PartitionsToJson(const std::vector<PartitionComparison>& partitions) {
       case PartitionVerdict::Missing:
         entry["result"] = "not read";
         break;
+      case PartitionVerdict::Unsound:
+        entry["result"] = "differs";
+        entry["problem"] = "the box's record does not hold";
+        break;
     }
     out.push_back(std::move(entry));
   }
@@ -100,6 +104,8 @@ nlohmann::ordered_json RecordToJson(const RunRecord& record) {
   json out{{"start", FormatUtc(record.start)},
            {"end", FormatUtc(record.end)},
            {"duration_s", Seconds(record.end - record.start)},
+           {"station", record.station},
+           {"run_id", record.runId},
            {"port", record.port},
            {"device", record.device},
            {"command", record.command},

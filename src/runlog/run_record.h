@@ -38,6 +38,8 @@ struct LineCounts {
 struct RunRecord {
   std::chrono::system_clock::time_point start;
   std::chrono::system_clock::time_point end;
+  std::string station;  // the bench's name (host name unless --station)
+  std::string runId;    // the command run the box belongs to
   std::string port;     // as the operator named it ("COM.03", a path)
   std::string device;   // the device it opened
   std::string command;  // "download", "upload", "verify", "satcodx"

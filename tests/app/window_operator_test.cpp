@@ -72,7 +72,7 @@ class WindowOperatorTest : public QObject {
     QCOMPARE(rig.messages.errors.size(), 1);
     const QString error = rig.messages.errors.front();
     QVERIFY2(error.contains(QString::fromStdString(file.string())), qPrintable(error));
-    QVERIFY2(error.contains(QStringLiteral("data record of partition 0, offset ")), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("data record of partition 1, offset ")), qPrintable(error));
     for (const char* name :
          {"E_FileName", "E_Ident", "E_Manu", "E_HarMod", "E_HarVer", "E_SofMod", "E_SofVer"}) {
       QVERIFY2(rig.Field(name)->text().isEmpty(), name);

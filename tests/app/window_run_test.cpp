@@ -127,8 +127,8 @@ class WindowRunTest : public QObject {
     QStringList lines;
     auto* panel = rig.Child<QListWidget>("LB_Info");
     for (int i = 0; i < panel->count(); ++i) lines << panel->item(i)->text();
-    QVERIFY2(InOrder(lines, {"Partition 0 at 0x40000000: same", "Partition 1 at 0x40004000: same",
-                             "Partition 2 at 0x40006000: same", "Partition 3 at 0x40008000: same"}),
+    QVERIFY2(InOrder(lines, {"Partition 1 at 0x40000000: same", "Partition 2 at 0x40004000: same",
+                             "Partition 3 at 0x40006000: same", "Partition 4 at 0x40008000: same"}),
              qPrintable(lines.join(QStringLiteral(" | "))));
     QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Box 1: Update Success! in 0:0\\d$"))).size(),
              2);

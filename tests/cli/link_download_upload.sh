@@ -94,7 +94,7 @@ pulled() {  # pulled NAME BOXSIM-FAULT... -- CLI-ARGS...
 pulled blocks --hangup-after-block 5 -- download rnd.dld
 grep -q "Transfer failed!" blocks.out && grep -q "^Update failed!$" blocks.out
 grep -q "transfer, partition 1, block 5" blocks.err
-pulled erasing --hangup-while-erasing 0 -- download rnd.dld
+pulled erasing --hangup-while-erasing 1 -- download rnd.dld
 grep -q "^Erase flash failed!$" erasing.out && grep -q "erase, partition 1" erasing.err
 printf 'old' > kept.dld
 pulled uploading --hangup-after-block 1 -- upload --set key --force kept.dld
@@ -107,6 +107,6 @@ timeout 20 "$CLI" download --port "$(cat silent2.txt)" --timeout 0.3 key.dld > t
 rc=$?
 set -e
 kill "$SILENT_PID" 2>/dev/null || true
-[ "$rc" -eq 1 ] && grep -q "waiting for the box's hello: the box was silent for the time limit (0 s)" timeout.err
+[ "$rc" -eq 1 ] && grep -q "waiting for the box's hello: the box was silent for the time limit (300 ms)" timeout.err
 
 echo "link CLI: all checks passed"

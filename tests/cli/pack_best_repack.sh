@@ -56,6 +56,6 @@ set +e
 "$CLI" repack --best bad.dld -o out.dld 2> bad.txt; rc=$?
 set -e
 [ $rc -eq 1 ] || { echo "corrupt source: exit $rc"; exit 1; }
-grep -q "the data record of partition 3, offset .*check value mismatch; nothing written" bad.txt
+grep -q "the data record of partition 4, offset .*check value mismatch; nothing written" bad.txt
 [ -z "$(ls | grep '^out\.dld')" ]
 echo "cli pack --best/repack: all checks passed"

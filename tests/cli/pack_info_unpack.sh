@@ -22,7 +22,7 @@ grep -q "Manufacture Ident: TESTMAKER" info.txt
 
 "$CLI" unpack all.dld out > /dev/null
 for i in $(seq 0 33); do
-  f=$(ls out/$(printf %02d "$i")_*.bin)
+  f=$(ls out/$(printf %02d "$((i + 1))")_*.bin)
   n=$(stat -c %s "img$i.bin")
   cmp -n "$n" "img$i.bin" "$f"
   # the rest of the partition is erased flash

@@ -30,7 +30,7 @@ start_box() {
 
 # A Loader set (four partitions at 0x40000000, 0x40004000, 0x40006000,
 # 0x40008000) of incompressible images, and the same set with one byte of
-# partition 2 changed at 0x123.
+# partition 3 (0x40006000) changed at 0x123.
 python3 - <<'PY'
 import random
 random.seed(7)
@@ -52,8 +52,8 @@ start_box --flash "$WORK/files/flash.bin"
 # The box holds the file: every partition the same, exit 0.
 "$CLI" verify --port "$WORK/box" --log runs.jsonl loader.dld > same.txt
 diff <(grep "^Partition" same.txt) <(printf '%s\n' \
-  "Partition 0 at 0x40000000: same" "Partition 1 at 0x40004000: same" \
-  "Partition 2 at 0x40006000: same" "Partition 3 at 0x40008000: same")
+  "Partition 1 at 0x40000000: same" "Partition 2 at 0x40004000: same" \
+  "Partition 3 at 0x40006000: same" "Partition 4 at 0x40008000: same")
 tail -1 same.txt | grep -q "^Update Success!$"
 
 # One partition changed: named with its first differing address, exit 1.
@@ -64,11 +64,11 @@ rc=$?
 set -e
 [ "$rc" -eq 1 ]
 diff <(grep "^Partition" differs.txt) <(printf '%s\n' \
-  "Partition 0 at 0x40000000: same" "Partition 1 at 0x40004000: same" \
-  "Partition 2 at 0x40006000: differs at 0x40006123" "Partition 3 at 0x40008000: same")
+  "Partition 1 at 0x40000000: same" "Partition 2 at 0x40004000: same" \
+  "Partition 3 at 0x40006000: differs at 0x40006123" "Partition 4 at 0x40008000: same")
 stop_box
 
-# A box that hangs up mid-way (at the 20th block, in partition 1): what
+# A box that hangs up mid-way (at the 20th block, in partition 2): what
 # arrived is compared, the rest is not read; exit 1.
 start_box --flash "$WORK/files/flash.bin" --hangup-after-block 20
 set +e
@@ -76,9 +76,9 @@ set +e
 rc=$?
 set -e
 [ "$rc" -eq 1 ]
-grep -q "^Partition 0 at 0x40000000: same$" midway.txt
-grep -q "^Partition 1 at 0x40004000: not read$" midway.txt
-grep -q "^Partition 3 at 0x40008000: not read$" midway.txt
+grep -q "^Partition 1 at 0x40000000: same$" midway.txt
+grep -q "^Partition 2 at 0x40004000: not read$" midway.txt
+grep -q "^Partition 4 at 0x40008000: not read$" midway.txt
 stop_box
 
 # Verify writes nothing but its record: no file beside the ones made here.
@@ -89,7 +89,7 @@ import json
 records = [json.loads(line) for line in open("runs.jsonl")]
 assert [r["result"] for r in records] == ["success", "failed", "failed"], records
 assert all(r["command"] == "verify" and len(r["partitions"]) == 4 for r in records)
-assert records[1]["partitions"][2] == {"index": 2, "address": "0x40006000", "result": "differs",
+assert records[1]["partitions"][2] == {"index": 3, "address": "0x40006000", "result": "differs",
                                        "first_difference": "0x40006123"}, records[1]["partitions"][2]
 assert records[2]["failure"]["phase"] == "transfer", records[2]["failure"]
 assert records[2]["partitions"][1]["result"] == "not read"

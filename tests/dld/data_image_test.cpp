@@ -185,7 +185,7 @@ TEST(DataImage, DownloadFileFailuresNameTheRecord) {
     DldToImage(bad, kDataPartitionCount);
     FAIL() << "accepted a corrupt file";
   } catch (const DataImageError& e) {
-    EXPECT_NE(std::string(e.what()).find("data record of partition 7"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("data record of partition 8"), std::string::npos) << e.what();
   }
   EXPECT_THROW(DldToImage(Bytes(dld.begin(), dld.begin() + 60), kDataPartitionCount), DataImageError);
   // A Key set file holds one partition: walking eight runs out of records.

@@ -33,7 +33,7 @@ TEST(ComparePartitions, TheSameImagesAreSameEvenWhenPackedDifferently) {
   ASSERT_EQ(results.size(), 4u);
   EXPECT_TRUE(AllSame(results));
   for (std::size_t i = 0; i < results.size(); ++i) {
-    EXPECT_EQ(results[i].index, static_cast<int>(i));
+    EXPECT_EQ(results[i].index, static_cast<int>(i) + 1);
     EXPECT_EQ(results[i].address, PartitionsOf(PartitionSet::Loader)[i].address);
     EXPECT_EQ(VerdictText(results[i]), "same");
   }

@@ -108,7 +108,7 @@ TEST(RepackDownloadFile, ACorruptSourceNamesItsRecordAndBuildsNothing) {
   char where[64];
   std::snprintf(where, sizeof where, "offset %zu (0x%zX)", secondData, secondData);
   EXPECT_EQ(DescribeVerifyFailure(*result.failure),
-            "the data record of partition 1, " + std::string(where) + ": check value mismatch");
+            "the data record of partition 2, " + std::string(where) + ": check value mismatch");
 }
 
 TEST(AppendPartition, RefusesAPackedSizeBeyondTheBlockCount) {
@@ -128,6 +128,20 @@ TEST(PackDatabase, StaysLzo1x1) {
   ASSERT_NE(packed, LzoCompress(database, Compression::Lzo1x999));
   EXPECT_EQ(GetLe32(image, kSlot1Start + kSlotLengthOffset), packed.size());
   EXPECT_TRUE(std::equal(packed.begin(), packed.end(), image.begin() + kSlot1Start + kSlotDataOffset));
+}
+
+}  // namespace
+}  // namespace tuneflash
+
+namespace tuneflash {
+namespace {
+
+// The header's total size has 24 bits: a bigger file is refused, never wrapped.
+TEST(TotalSizeField, RefusesASizeBeyond24Bits) {
+  EXPECT_EQ(TotalSizeField(71), 71u);
+  EXPECT_EQ(TotalSizeField(0xFFFFFF), 0xFFFFFFu);
+  EXPECT_THROW(TotalSizeField(0x1000000), std::length_error);
+  EXPECT_THROW(TotalSizeField(0x1234567), std::length_error);
 }
 
 }  // namespace

@@ -327,3 +327,71 @@ TEST(DownloadTest, ClosingThePortMidTransferEndsWithTheRunningStepsText) {
 
 }  // namespace
 }  // namespace tuneflash::testing
+
+namespace tuneflash::testing {
+namespace {
+
+// The erase and program waits name the partition the box reported a failure
+// for, apart from frames that are no result at all (the box's next hellos).
+TEST(DownloadTest, AFlashFailureNamesThePartitionTheBoxReportedItFor) {
+  struct Case {
+    std::string name;
+    void (*fault)(boxsim::BoxFaults&);
+    FailureCause cause;
+    LinkPhase phase;
+    int partition;
+  };
+  const std::vector<Case> cases = {
+      {"program failure of partition 3", [](boxsim::BoxFaults& f) { f.programFailPartition = 2; },
+       FailureCause::ProgramFailed, LinkPhase::Program, 3},
+      {"erase failures of partition 6",
+       [](boxsim::BoxFaults& f) {
+         f.eraseFailPartition = 5;
+         f.eraseFailTimes = 8;
+       },
+       FailureCause::EraseFailed, LinkPhase::Erase, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxsim::BoxFaults faults;
+    c.fault(faults);
+    const auto d = Download(SetFile(PartitionSet::Data), faults);
+    ASSERT_TRUE(d.failure);
+    EXPECT_EQ(d.failure->cause, c.cause) << DescribeFailure(*d.failure);
+    EXPECT_EQ(d.failure->phase, c.phase);
+    EXPECT_EQ(d.failure->partition, c.partition) << DescribeFailure(*d.failure);
+    EXPECT_EQ(d.failure->detail.find("failure report(s)"), std::string::npos);
+  }
+}
+
+// With a time limit a run ends when the box makes no progress for that long,
+// whether it refuses or stays silent; the reason says which.
+TEST(DownloadTest, TheTimeLimitEndsARunWithoutProgress) {
+  struct Case {
+    std::string name;
+    void (*fault)(boxsim::BoxFaults&);
+    FailureCause cause;
+    LinkPhase phase;
+  };
+  const std::vector<Case> cases = {
+      {"a header refused for ever", [](boxsim::BoxFaults& f) { f.refuseHeader = 1 << 30; },
+       FailureCause::NoProgress, LinkPhase::Verify},
+      {"silent after block 2", [](boxsim::BoxFaults& f) { f.silentAfterBlock = 2; }, FailureCause::Silent,
+       LinkPhase::Transfer},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxsim::BoxFaults faults;
+    c.fault(faults);
+    LinkTiming timing = FastTiming();
+    timing.replyPolls = 5000;  // longer than the limit: only the limit can end the wait
+    timing.silenceLimit = std::chrono::milliseconds(300);
+    const auto d = Download(SetFile(PartitionSet::Key), faults, timing);
+    ASSERT_TRUE(d.failure);
+    EXPECT_EQ(d.failure->cause, c.cause) << DescribeFailure(*d.failure);
+    EXPECT_EQ(d.failure->phase, c.phase);
+  }
+}
+
+}  // namespace
+}  // namespace tuneflash::testing

@@ -13,6 +13,7 @@
 #include "boxsim/box_sim.h"
 #include "dld/builder.h"
 #include "dld/lzo_codec.h"
+#include "link/download.h"
 #include "link/link_waits.h"
 #include "link/posix_com_port.h"
 #include "link/upgrade_status.h"
@@ -62,6 +63,16 @@ class BoxOnLine {
   boxsim::BoxSim box;
   PosixComPort port;
 };
+
+// Downloads `file` into the box on `line`.
+inline void Flash(BoxOnLine& line, const Bytes& file) {
+  TempDir dir;
+  WriteBytes(dir / "f.dld", file);
+  RecordingObserver observer;
+  ASSERT_TRUE(line.Connect(observer));
+  ASSERT_TRUE(DownloadFile(line.port, observer, dir / "f.dld", file[kHeaderPartitionCountOffset],
+                           {true, FastTiming()}));
+}
 
 inline std::vector<Bytes> SetImages(PartitionSet set, std::uint32_t seed) {
   std::vector<Bytes> images;

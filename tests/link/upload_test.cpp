@@ -3,6 +3,7 @@
 #include "link/upload.h"
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "dld/crc32.h"
@@ -252,6 +253,91 @@ TEST(UploadTest, ModeIndexesPickSetsAndCounts) {
   EXPECT_EQ(UploadSetForModeIndex(8), std::nullopt);
   const int counts[] = {0, 8, 2, 1, 4, 27, 34, 8, 0};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(PartitionCountForModeIndex(i), counts[i]) << i;
+}
+
+}  // namespace
+}  // namespace tuneflash::testing
+
+namespace tuneflash::testing {
+namespace {
+
+// A box with `faults` whose flash holds `file`, flashed by a box without them.
+std::unique_ptr<BoxOnLine> FlashedBox(const boxsim::BoxFaults& faults, const Bytes& file,
+                                      const TempDir& dir) {
+  auto options = FastBoxOptions();
+  options.flashFile = dir / "flash.bin";
+  {
+    BoxOnLine clean(options);
+    Flash(clean, file);
+  }
+  options.faults = faults;
+  return std::make_unique<BoxOnLine>(options);
+}
+
+// Why an upload failed, named as it happened: a silent box is silence at
+// the block awaited (the PC's NAKs are its own, not the box's refusals); a
+// data record that arrived with good block sums but does not hold fails at
+// its partition, and the target is left alone while the part file keeps
+// what arrived.
+TEST(UploadTest, AFailedUploadSaysWhatHappenedAndWhere) {
+  struct Case {
+    std::string name;
+    void (*fault)(boxsim::BoxFaults&);
+    FailureCause cause;
+    int partition;
+    std::uint32_t block;
+  };
+  const std::vector<Case> cases = {
+      {"silent after block 3", [](boxsim::BoxFaults& f) { f.silentAfterBlock = 3; }, FailureCause::NoReply, 1,
+       4},
+      {"bad data record of partition 2", [](boxsim::BoxFaults& f) { f.badDataRecordPartition = 1; },
+       FailureCause::BadRecord, 2, 0},
+      {"bad data tag of partition 4", [](boxsim::BoxFaults& f) { f.badDataTagPartition = 3; },
+       FailureCause::BadRecord, 4, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteBytes(dir / "old.dld", Bytes{1, 2, 3});
+    boxsim::BoxFaults faults;
+    c.fault(faults);
+    const auto line = FlashedBox(faults, SetFile(PartitionSet::Loader, 9), dir);
+    LinkTiming timing = FastTiming();
+    timing.blockPolls = 30;
+    timing.recordPolls = 30;
+    const auto u = Upload(*line, dir / "old.dld", PartitionSet::Loader, timing);
+    ASSERT_TRUE(u.failure);
+    EXPECT_EQ(u.failure->phase, LinkPhase::Transfer);
+    EXPECT_EQ(u.failure->cause, c.cause) << DescribeFailure(*u.failure);
+    EXPECT_EQ(u.failure->partition, c.partition) << DescribeFailure(*u.failure);
+    EXPECT_EQ(u.failure->block, c.block) << DescribeFailure(*u.failure);
+    EXPECT_EQ(ReadWholeFile(dir / "old.dld"), (Bytes{1, 2, 3}));
+    EXPECT_TRUE(std::filesystem::exists(PartialUploadPath(dir / "old.dld")));
+  }
+}
+
+// The box takes only the exact verdict frame after the header's ACK: a
+// status frame that merely starts like it is a protocol error, and the
+// request after it goes unanswered.
+TEST(UploadTest, TheBoxTakesOnlyTheExactVerdict) {
+  BoxOnLine line;
+  RecordingObserver observer;
+  ASSERT_TRUE(line.Connect(observer));
+  ASSERT_TRUE(SendStatusFrame(line.port, kUploadRequest));
+  std::array<std::uint8_t, kHeaderRecordSize> header{};
+  ASSERT_TRUE(*PollForFrame(line.port, observer, header, kHeaderTag, 2000, std::chrono::milliseconds(1)));
+  ASSERT_TRUE(SendAck(line.port));
+  const std::array<std::uint8_t, 4> almost{0x02, 0x03, 0x02, 0x03};  // sub-code 2, not 1
+  ASSERT_TRUE(line.port.WriteComPort(almost));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const UploadRequestFrame request = MakeUploadRequestFrame(PartitionsOf(PartitionSet::Key));
+  ASSERT_TRUE(line.port.WriteComPort(request));
+  LinkTiming timing = FastTiming();
+  timing.replyPolls = 300;
+  EXPECT_FALSE(WaitReply(line.port, observer, timing.replyPolls, timing));
+  const auto errors = line.box.Record().protocolErrors;
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0], "a status frame that is not the verdict after the header's ACK");
 }
 
 }  // namespace

@@ -17,16 +17,6 @@ VerifyReport Expected(const Bytes& file) {
   return VerifyDownloadFile(file, true);
 }
 
-// Downloads `file` into the box on `line`.
-void Flash(BoxOnLine& line, const Bytes& file) {
-  TempDir dir;
-  WriteBytes(dir / "f.dld", file);
-  RecordingObserver observer;
-  ASSERT_TRUE(line.Connect(observer));
-  ASSERT_TRUE(DownloadFile(line.port, observer, dir / "f.dld", file[kHeaderPartitionCountOffset],
-                           {true, FastTiming()}));
-}
-
 VerifyResult Verify(BoxOnLine& line, const Bytes& file, RecordingObserver& observer) {
   EXPECT_TRUE(line.Connect(observer));
   return VerifyBox(line.port, observer, Expected(file), FastTiming());
@@ -114,6 +104,31 @@ TEST(VerifyBox, ABoxThatHangsUpMidwayLeavesTheRestNotRead) {
   EXPECT_EQ(result.status.error().cause, FailureCause::PortGone);
   EXPECT_EQ(result.partitions[0].verdict, PartitionVerdict::Same);
   for (int i : {1, 2, 3}) EXPECT_EQ(result.partitions[i].verdict, PartitionVerdict::Missing) << i;
+}
+
+}  // namespace
+}  // namespace tuneflash::testing
+
+namespace tuneflash::testing {
+namespace {
+
+// A data record that arrives whole with good block sums but does not hold
+// is named: the partition differs because the box's record does not hold.
+TEST(VerifyBox, ADataRecordThatDoesNotHoldIsNamedNotNotRead) {
+  const Bytes file = SetFile(PartitionSet::Loader, 4);
+  boxsim::BoxFaults faults;
+  faults.badDataRecordPartition = 1;
+  BoxOnLine line(faults);
+  Flash(line, file);
+  RecordingObserver observer;
+  const VerifyResult result = Verify(line, file, observer);
+  ASSERT_FALSE(result.status);
+  EXPECT_EQ(result.status.error().cause, FailureCause::BadRecord);
+  EXPECT_EQ(result.status.error().partition, 2);
+  ASSERT_EQ(result.partitions.size(), 4u);
+  EXPECT_EQ(result.partitions[0].verdict, PartitionVerdict::Same);
+  EXPECT_EQ(VerdictText(result.partitions[1]), "differs: the box's record of partition 2 does not hold");
+  EXPECT_EQ(result.partitions[2].verdict, PartitionVerdict::Missing);
 }
 
 }  // namespace

@@ -83,3 +83,32 @@ TEST(RunLogFile, ParallelAppendsNeverInterleave) {
 
 }  // namespace
 }  // namespace tuneflash
+
+namespace tuneflash {
+namespace {
+
+// A cut last line is mended by the next record's own write, not before it;
+// every record carries the station and the command run's id.
+TEST(RunLogFile, MendsACutLineWithTheNextRecordAndCarriesItsOrigin) {
+  testing::TempDir dir;
+  const auto path = dir / "runs.jsonl";
+  {
+    std::ofstream out(path);
+    out << "{\"box\":1,\"cut";
+  }
+  RunLogFailure failure;
+  auto log = RunLogFile::Open(path, failure, RunOrigin::OfThisRun("bench-7"));
+  ASSERT_TRUE(log) << failure.Describe();
+  EXPECT_EQ(std::filesystem::file_size(path), 13u);  // nothing written yet
+  EXPECT_FALSE(log->Append("{\"box\":2}\n"));
+  EXPECT_EQ(Lines(path), (std::vector<std::string>{"{\"box\":1,\"cut", "{\"box\":2}"}));
+  EXPECT_EQ(log->origin().station, "bench-7");
+  const auto& id = log->origin().runId;
+  ASSERT_EQ(id.size(), 36u);
+  EXPECT_EQ(id[14], '4');  // a version 4 id
+  EXPECT_NE(id, RunOrigin::OfThisRun().runId);
+  EXPECT_FALSE(RunOrigin::OfThisRun().station.empty());  // the host name
+}
+
+}  // namespace
+}  // namespace tuneflash

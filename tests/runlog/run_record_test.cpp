@@ -104,12 +104,12 @@ TEST(RunRecord, AFailureNamesPhasePartitionBlockAndCause) {
 TEST(RunRecord, VerifyListsEachPartition) {
   RunRecord record = SampleRecord();
   record.command = "verify";
-  record.partitions = {{0, 0x40180000, PartitionVerdict::Same, std::nullopt},
-                       {1, 0x40190000, PartitionVerdict::Differs, 0x40190123},
-                       {2, 0x401A0000, PartitionVerdict::Missing, std::nullopt}};
+  record.partitions = {{1, 0x40180000, PartitionVerdict::Same, std::nullopt},
+                       {2, 0x40190000, PartitionVerdict::Differs, 0x40190123},
+                       {3, 0x401A0000, PartitionVerdict::Missing, std::nullopt}};
   const json j = json::parse(RecordLine(record));
   ASSERT_EQ(j["partitions"].size(), 3u);
-  EXPECT_EQ(j["partitions"][0], (json{{"index", 0}, {"address", "0x40180000"}, {"result", "same"}}));
+  EXPECT_EQ(j["partitions"][0], (json{{"index", 1}, {"address", "0x40180000"}, {"result", "same"}}));
   EXPECT_EQ(j["partitions"][1]["first_difference"], "0x40190123");
   EXPECT_EQ(j["partitions"][2]["result"], "not read");
 }

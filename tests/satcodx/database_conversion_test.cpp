@@ -117,7 +117,7 @@ TEST_F(DatabaseConversionTest, BadSourcesFailWithTheirReason) {
   auto db = testing::FreshDb();
   ConversionState state = State();
   EXPECT_FALSE(DldToDatabase(source, *db, state));
-  EXPECT_NE(state.failure.find("data record of partition 0 at offset 97"), std::string::npos)
+  EXPECT_NE(state.failure.find("data record of partition 1 at offset 97"), std::string::npos)
       << state.failure;
   EXPECT_THROW(DldToDatabase(dir / "missing.dld", *db, state), FileError);
 }

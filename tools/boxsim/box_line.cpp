@@ -106,6 +106,10 @@ void BoxLine::TraceViolation(std::string_view what) {
   if (options_.trace != nullptr) *options_.trace << "box! protocol error: " << what << "\n" << std::flush;
 }
 
+void BoxLine::TraceNote(std::string_view what) {
+  if (options_.trace != nullptr) *options_.trace << "box! note: " << what << "\n" << std::flush;
+}
+
 int BoxLine::PcQueued() const {
   int queued = 0;
   return ::ioctl(slave_, FIONREAD, &queued) == 0 ? queued : 0;
@@ -222,8 +226,7 @@ void BoxLine::PaceInput(std::size_t length) {
   SleepUntil(done);
 }
 
-bool BoxLine::Send(ByteSpan frame, Clock::duration timeout) {
-  // The lock-step rule: nothing new before the PC has read what it has.
+bool BoxLine::AwaitRead(Clock::duration timeout) {
   const auto deadline = Clock::now() + timeout;
   auto step = std::chrono::microseconds(50);
   while (PcQueued() > 0) {
@@ -235,6 +238,12 @@ bool BoxLine::Send(ByteSpan frame, Clock::duration timeout) {
     std::this_thread::sleep_for(step);
     step = std::min(step * 2, std::chrono::microseconds(2000));
   }
+  return true;
+}
+
+bool BoxLine::Send(ByteSpan frame, Clock::duration timeout) {
+  // The lock-step rule: nothing new before the PC has read what it has.
+  if (!AwaitRead(timeout)) return false;
   Trace("box>", frame);
   replySentAt_.reset();
   if (options_.wireRate > 0) {

@@ -60,12 +60,18 @@ class BoxLine {
   // not read in time; what it left unread is withdrawn.
   bool Send(ByteSpan frame, Clock::duration timeout);
 
+  // Waits (at most `timeout`) until the PC has read everything sent; false
+  // when it did not, and what it left unread is then withdrawn.
+  bool AwaitRead(Clock::duration timeout);
+
   // Closes the box's side of the line like a pulled adapter: the PC's reads,
   // writes and polls fail from now on. Throws HungUp.
   [[noreturn]] void HangUp();
 
   // Writes a protocol violation of the PC to the trace.
   void TraceViolation(std::string_view what);
+  // Writes a remark on what the PC sent to the trace: allowed, but worth a look.
+  void TraceNote(std::string_view what);
 
   // Bytes sent that the PC has not read yet.
   int PcQueued() const;

@@ -1,6 +1,7 @@
 // The box's side of a download and of an upload.
 #include "boxsim/box_session.h"
 
+#include <algorithm>
 #include <array>
 
 #include "dld/crc32.h"
@@ -147,6 +148,10 @@ bool BoxSession::ReceivePartitions(int count, std::vector<Partition>& partitions
       if (!Reply(resend ? kAck : kNak)) return false;
       continue;
     }
+    if (lastNumber && f[1] != static_cast<std::uint8_t>(*lastNumber + 1)) {
+      line_.TraceNote("block " + std::to_string(f[1]) + " does not follow on from block " +
+                      std::to_string(*lastNumber));
+    }
     const ByteSpan payload = DataBlockPayload(f);
     Partition& p = *current;
     if (p.total == 0) {
@@ -193,7 +198,11 @@ bool BoxSession::ReportFlashResults(const std::vector<Partition>& partitions) {
     }
   }
   for (int i = 0; i < static_cast<int>(partitions.size()); ++i) {
-    if (i == faults_.hangupWhileErasing) line_.HangUp();
+    // The line goes once the PC has the results before it.
+    if (i == faults_.hangupWhileErasing) {
+      line_.AwaitRead(box_.options_.sessionTimeout);
+      line_.HangUp();
+    }
     for (int n = 0; i == faults_.eraseFailPartition && n < faults_.eraseFailTimes; ++n) {
       if (!SendStatus(kEraseFailed)) return false;
     }
@@ -257,7 +266,16 @@ void BoxSession::Upload() {
         box_.NoteViolation("a verdict without the header's ACK before it");
         continue;
       }
-      if (StatusOfReceivedFrame(frame->bytes) == kVerifyFailed) return;
+      // Only the exact verdict frames: 02 03 01 03 goes on, 02 03 00 03 ends.
+      const auto is = [&frame](int status) {
+        const StatusFrame exact = *MakeStatusFrame(status);
+        return std::equal(frame->bytes.begin(), frame->bytes.end(), exact.begin(), exact.end());
+      };
+      if (is(kVerifyFailed)) return;
+      if (!is(kVerifySuccess)) {
+        box_.NoteViolation("a status frame that is not the verdict after the header's ACK");
+        continue;
+      }
       verified = true;
       continue;
     }
@@ -275,6 +293,7 @@ void BoxSession::Upload() {
   }
   std::uint32_t number = 1;
   int sent = 0;
+  int areaIndex = 0;
   for (const UploadArea& area : *areas) {
     Bytes raw;
     {
@@ -295,7 +314,11 @@ void BoxSession::Upload() {
     auto firstRecord = recordBytes;
     if (faults_.badUploadPartition && number == 1) firstRecord[kPartitionCrcOffset] ^= 0xFF;
     if (!SendUntilAcknowledged(firstRecord, recordBytes)) return;
-    const Bytes data = MakeDataRecord(packed);
+    Bytes data = MakeDataRecord(packed);
+    // Block sums are made from the record as sent, so they hold either way.
+    if (faults_.badDataRecordPartition == areaIndex) data.back() ^= 0xFF;
+    if (faults_.badDataTagPartition == areaIndex) data[0] = 0x44;
+    ++areaIndex;
     for (std::size_t at = 0; at < data.size(); at += kDataBlockPayload) {
       const std::size_t n = std::min(kDataBlockPayload, data.size() - at);
       const DataBlock block = MakeDataBlock(number++, ByteSpan(data).subspan(at, n));

@@ -21,7 +21,8 @@
 namespace tuneflash::boxsim {
 
 // Faults on request. Counts of blocks and replies are 1-based within one
-// session; 0 (or -1 for partitions) leaves the fault out.
+// session, partitions 0-based here (the program's options count them from 1);
+// 0 (or -1 for partitions) leaves the fault out.
 struct BoxFaults {
   int refuseHeader = 0;           // NAK the first n download headers
   int nakBlock = 0;               // NAK the k-th data block of a download, once
@@ -38,6 +39,8 @@ struct BoxFaults {
   bool noUploadHeader = false;    // never send the upload header
   bool badUploadPartition =
       false;  // send the first partition record of an upload with a wrong check value, once
+  int badDataRecordPartition = -1;  // upload: partition i's (0-based) data record with a wrong check value
+  int badDataTagPartition = -1;     // upload: partition i's (0-based) data record with a wrong tag
 };
 
 struct BoxSimOptions {

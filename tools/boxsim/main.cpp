@@ -1,10 +1,12 @@
 // tuneflash-boxsim: a simulated box on a pseudo-terminal, for tests, demos
 // and anyone without a box on the desk.
+#include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -81,23 +83,42 @@ int main(int argc, char** argv) {
   app.add_option("--nak-block", f.nakBlock, "NAK the K-th data block of a download once");
   app.add_option("--bad-upload-sum", f.badUploadSumBlock, "Send the K-th upload block with a wrong sum once");
   app.add_option("--stray-before-reply", f.strayBeforeReply, "Send a stray byte before the K-th reply");
-  app.add_option("--erase-fail", f.eraseFailPartition, "Report an erase failure for partition I (from 0)");
+  // Partitions count from 1 on the command line, as everywhere a person reads them.
+  int eraseFail = 0;
+  int programFail = 0;
+  int hangupWhileErasing = 0;
+  int badDataRecord = 0;
+  int badDataTag = 0;
+  app.add_option("--erase-fail", eraseFail, "Report an erase failure for partition I (from 1)")
+      ->check(CLI::Range(1, 255));
   app.add_option("--erase-fail-times", f.eraseFailTimes, "... this many times before it succeeds")
       ->default_val(1);
   app.add_option("--silent-after-block", f.silentAfterBlock, "Fall silent after the K-th data block");
   app.add_flag("--bad-upload-header", f.badUploadHeader, "Send the upload header with a wrong check value");
-  app.add_option("--program-fail", f.programFailPartition,
-                 "Report a program failure for partition I (from 0)");
+  app.add_option("--program-fail", programFail, "Report a program failure for partition I (from 1)")
+      ->check(CLI::Range(1, 255));
   app.add_option("--hangup-after-block", f.hangupAfterBlock,
                  "Hang up the line (like a pulled adapter) at the K-th data block: instead of its ACK in a "
                  "download, instead of sending it in an upload");
-  app.add_option("--hangup-while-erasing", f.hangupWhileErasing,
-                 "Hang up the line instead of the erase result of partition I (from 0)");
+  app.add_option("--hangup-while-erasing", hangupWhileErasing,
+                 "Hang up the line instead of the erase result of partition I (from 1)")
+      ->check(CLI::Range(1, 255));
   app.add_option("--refuse-upload-request", f.refuseUploadRequest, "NAK the first N upload requests");
   app.add_flag("--no-upload-header", f.noUploadHeader, "Never send the upload header");
   app.add_flag("--bad-upload-partition", f.badUploadPartition,
                "Send the first partition record of an upload with a wrong check value once");
+  app.add_option("--bad-data-record", badDataRecord,
+                 "Send partition I's (from 1) upload data record with a wrong check value (block sums hold)")
+      ->check(CLI::Range(1, 255));
+  app.add_option("--bad-data-tag", badDataTag,
+                 "Send partition I's (from 1) upload data record with a wrong tag (block sums hold)")
+      ->check(CLI::Range(1, 255));
   CLI11_PARSE(app, argc, argv);
+  f.eraseFailPartition = eraseFail - 1;
+  f.programFailPartition = programFail - 1;
+  f.hangupWhileErasing = hangupWhileErasing - 1;
+  f.badDataRecordPartition = badDataRecord - 1;
+  f.badDataTagPartition = badDataTag - 1;
 
   // SIGINT and SIGTERM arrive on a descriptor that the box's waits watch.
   sigset_t stopSignals;
@@ -125,11 +146,18 @@ int main(int argc, char** argv) {
       running.push_back(std::move(entry));
     }
     if (boxes > 1) std::cout << "tuneflash-boxsim: " << boxes << " boxes; Ctrl-C stops them" << std::endl;
-    // The first box plays on this thread, the others on their own; the stop
-    // signal ends every one of them.
-    for (std::size_t i = 1; i < running.size(); ++i) running[i].box->Start();
-    running.front().box->Run();
-    for (std::size_t i = 1; i < running.size(); ++i) running[i].box->Stop();
+    // One box plays on this thread and ends with it (a hang-up ends the
+    // program). Several play on their own threads until the stop signal, so
+    // a box that hangs up does not end the others.
+    if (running.size() == 1) {
+      running.front().box->Run();
+    } else {
+      for (auto& entry : running) entry.box->Start();
+      pollfd stop{stopFd, POLLIN, 0};
+      while (::poll(&stop, 1, -1) < 0 && errno == EINTR) {
+      }
+      for (auto& entry : running) entry.box->Stop();
+    }
     for (auto& entry : running) {
       if (!entry.link.empty()) {
         std::error_code ec;
