@@ -11,17 +11,15 @@ BoxCounter::BoxCounter(QLabel& label, const BoxTally& tally) : label_(label), ta
   Refresh();
 }
 
-void BoxCounter::BoxStarted() {
-  clock_.start();
-  tick_.start();
-  Refresh();
-}
-
-void BoxCounter::BoxEnded() {
-  if (!clock_.isValid()) return;
-  lastBoxMs_ = clock_.elapsed();
-  clock_.invalidate();
-  tick_.stop();
+void BoxCounter::SetBoxRunning(bool running) {
+  if (running) {
+    clock_.start();
+    tick_.start();
+  } else if (clock_.isValid()) {
+    lastBoxMs_ = clock_.elapsed();
+    clock_.invalidate();
+    tick_.stop();
+  }
   Refresh();
 }
 

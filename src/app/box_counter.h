@@ -18,10 +18,9 @@ class BoxCounter : public QObject {
   // Shows `tally` in `label`; both outlive the counter.
   BoxCounter(QLabel& label, const BoxTally& tally);
 
-  // A box said hello and is being written: its clock starts.
-  void BoxStarted();
-  // The box is done, however it ended: its time stays shown.
-  void BoxEnded();
+  // True: a box said hello and is being written, its clock starts. False:
+  // the box is done, however it ended, and its time stays shown.
+  void SetBoxRunning(bool running);
   // Shows the tally and the box's time as they stand.
   void Refresh();
 

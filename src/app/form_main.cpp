@@ -226,7 +226,7 @@ void TFormMain::QuitNow() {
 void TFormMain::StopRunByUser() {
   stoppedByUser_ = true;
   services_.port.CloseComPort();
-  if (runActive_) ExplainClosedPort(QStringLiteral("closed to stop the run"));
+  if (runActive_) ExplainClosedPort(QStringLiteral("the run was stopped"));
 }
 
 void TFormMain::NShowFormClick() {

@@ -101,7 +101,7 @@ bool TFormMain::OpenChosenPort(bool fromStart) {
   bool opened = false;
   if (device.empty()) {
     services_.port.CloseComPort();
-    w_.Shape_ComState->setToolTip(ChosenPortName() + QStringLiteral(": no device"));
+    ExplainClosedPort(QStringLiteral("no serial device behind this entry"));
     if (fromStart) {
       services_.messages.ShowError(
           this, QString::fromLatin1(kApplicationTitle),
@@ -367,7 +367,7 @@ void TFormMain::StartRun(RunMode mode) {
         options.pauseAfterSuccess = [this] { std::this_thread::sleep_for(services_.pauseAfterSuccess); };
         options.sequenceRunning = [this](bool running) {
           sequenceWriting_ = running;
-          running ? counter_.BoxStarted() : counter_.BoxEnded();
+          counter_.SetBoxRunning(running);
           SetIdentEditable(!running);
           // Enter then stops the run rather than starting one.
           if (running) w_.SB_Reset->setFocus();

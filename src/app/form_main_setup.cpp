@@ -48,9 +48,8 @@ void TFormMain::RestoreSetup() {
         break;
     }
     if (w_.E_FileName->text().isEmpty()) {
-      AddStampedLine(
-          QStringLiteral("The file chosen last time, %1, is gone or no longer sound; choose it again.")
-              .arg(setup.file));
+      ShowNoteLine(QStringLiteral("The file chosen last time is gone or no longer sound: %1").arg(setup.file),
+                   false);
     }
   }
   restoringSetup_ = false;
@@ -93,7 +92,7 @@ QString TFormMain::ChosenPortName() const {
 }
 
 void TFormMain::ExplainClosedPort(const QString& why) {
-  w_.Shape_ComState->setToolTip(ChosenPortName() + QStringLiteral(" is closed: ") + why);
+  w_.Shape_ComState->setToolTip(QStringLiteral("Closed: ") + why);
 }
 
 void TFormMain::UndoLastHeaderChange() {

@@ -169,7 +169,9 @@ class WindowRunTest : public QObject {
     QCOMPARE(rig.Status(), QStringLiteral("Stopped"));
     QVERIFY(rig.Child<QLabel>("L_Reason")->text().isEmpty());
     QVERIFY(rig.Child<QLabel>("L_Boxes")->text().startsWith(QStringLiteral("0 ok, 0 failed")));
-    QVERIFY(rig.Child<QWidget>("Shape_ComState")->toolTip().contains(QStringLiteral("stop the run")));
+    QVERIFY(rig.Child<QWidget>("Shape_ComState")
+                ->toolTip()
+                .contains(QStringLiteral("Closed: the run was stopped")));
     QCOMPARE(rig.box.Record().downloadsCompleted, 0);
   }
 

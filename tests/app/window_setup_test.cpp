@@ -97,11 +97,13 @@ class WindowSetupTest : public QObject {
       int jobAfter;    // chosen after it (clears it); -1 for none
       QString shown;   // the file field after the restart
       QString button;  // Open or Save
+      bool removed;    // the file is gone before the restart
     };
     const Case cases[] = {
-        {0, -1, keyFile, "Open"},   // a download file is checked and shown again
-        {3, -1, keyFile, "Save"},   // an upload's target
-        {0, 5, QString(), "Save"},  // a job chosen after the file
+        {0, -1, keyFile, "Open", false},   // a download file is checked and shown again
+        {3, -1, keyFile, "Save", false},   // an upload's target
+        {0, 5, QString(), "Save", false},  // a job chosen after the file
+        {0, -1, QString(), "Open", true},  // a download file gone since: said under the status
     };
     for (const Case& c : cases) {
       {
@@ -114,12 +116,14 @@ class WindowSetupTest : public QObject {
         if (c.jobAfter >= 0) rig.Choose("CB_Upg", c.jobAfter);
         rig.Click("SB_Reset");  // Reset clears the window, not what is kept
       }
+      if (c.removed) std::filesystem::remove(keep / "key.dld");
       KeyRig again(setupFile);
       QCOMPARE(again.Child<QComboBox>("CB_Com")->currentIndex(), 1);
       QCOMPARE(again.Child<QComboBox>("CB_Upg")->currentIndex(), c.jobAfter >= 0 ? c.jobAfter : c.job);
       QCOMPARE(again.Field("E_FileName")->text(), c.shown);
       QCOMPARE(again.Child<QPushButton>("SB_Open")->text(), c.button);
-      if (c.button == "Open") QCOMPARE(again.Field("E_Ident")->text(), QStringLiteral("1"));
+      if (c.button == "Open" && !c.removed) QCOMPARE(again.Field("E_Ident")->text(), QStringLiteral("1"));
+      QCOMPARE(again.Child<QLabel>("L_Reason")->toolTip().contains(keyFile), c.removed);
       QVERIFY(!again.port.PortOpen());  // it opens when chosen or at Start, as ever
       again.Click("SB_Open");           // Cancel: the dialog starts in the folder kept
       const auto& requests = c.button == "Open" ? again.dialogs.openRequests : again.dialogs.saveRequests;
