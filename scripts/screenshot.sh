@@ -3,6 +3,8 @@
 # a virtual desktop (Xvfb with the openbox window manager, for the caption and
 # frame) against a simulated box, and saves the PNGs into docs/.
 #   scripts/screenshot.sh [BUILD_BIN_DIR] [OUT_DIR]
+# SCREENSHOT_DISPLAY picks the first X display number tried (default 99), so
+# two runs on one machine need not race for the same one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BIN="${1:-build/bin}"
@@ -30,7 +32,7 @@ cat > "$RUNTIME/rc.xml" <<'XML'
 </openbox_config>
 XML
 
-xvfb-run -a -s "-screen 0 900x700x24" bash -c '
+xvfb-run -a -n "${SCREENSHOT_DISPLAY:-99}" -s "-screen 0 900x700x24" bash -c '
   set -e
   export XDG_RUNTIME_DIR="$1" QT_QPA_PLATFORM=xcb
   openbox --sm-disable --config-file "$1/rc.xml" >/dev/null 2>&1 &

@@ -27,6 +27,19 @@ namespace tuneflash::app {
 namespace {
 
 const char* const kQuitQuestion = "A transfer is running. Stop it and quit?";
+const char* const kOpensOnChoice = "it opens when a COM entry is chosen or Start is pressed";
+
+// The six identity fields' texts of a header, in field order.
+std::array<QString, kIdentityFieldCount> HeaderTexts(const FILE_DOWNLOAD_HEADER_SHOW_T& show) {
+  return {
+      show.ident < 0 ? QString() : QString::number(show.ident),
+      QString::fromStdString(show.manufacture),
+      QString::fromStdString(show.hardwareModule),
+      QString::fromStdString(show.hardwareVersion),
+      QString::fromStdString(show.softwareModule),
+      QString::fromStdString(show.softwareVersion),
+  };
+}
 
 }  // namespace
 
@@ -34,15 +47,27 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
     : QWidget(parent, FixedCaptionFlags(Qt::Window)),
       services_(std::move(services)),
       errors_(services_.messages),
-      w_(BuildMainWidgets(*this)) {
+      w_(BuildMainWidgets(*this)),
+      setup_(services_.setupFile) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QString::fromLatin1(kMainCaption));
   header_.SetDisplayListener(
       [this](const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared) { ShowHeader(show, cleared); });
   // The port reports every change, a port that went away under a run included.
-  services_.port.SetStateListener([this](bool open) { w_.Shape_ComState->SetOpen(open); });
+  services_.port.SetStateListener([this](bool open) {
+    w_.Shape_ComState->SetOpen(open);
+    if (!open) ExplainClosedPort(QString::fromLatin1(kOpensOnChoice));
+  });
   ConnectHandlers();
   FormCreate();
+  RestoreSetup();
+  // Each choice of the person is kept at once; Reset, which clears the
+  // window, leaves what is kept as it was.
+  connect(w_.CB_Com, &QComboBox::activated, this, &TFormMain::SaveSetup);
+  connect(w_.CB_Upg, &QComboBox::activated, this, &TFormMain::SaveSetup);
+  connect(w_.E_FileName, &QLineEdit::textChanged, this, [this](const QString& name) {
+    if (!name.isEmpty()) SaveSetup();
+  });
   CentreOnScreen(*this);
 }
 
@@ -62,6 +87,7 @@ void TFormMain::ConnectHandlers() {
   connect(w_.NClose, &QAction::triggered, this, &TFormMain::SB_Close1Click);
   connect(w_.NShowForm, &QAction::triggered, this, &TFormMain::NShowFormClick);
   w_.CB_Com->SetBeforePopup([this] { RefreshPortTooltips(); });
+  connect(w_.L_Reason, &QLabel::linkActivated, this, [this] { UndoLastHeaderChange(); });
   // A long path shows its end (the file name); the tooltip has all of it.
   connect(w_.E_FileName, &QLineEdit::textChanged, w_.E_FileName, &QLineEdit::setToolTip);
 
@@ -82,6 +108,7 @@ void TFormMain::FormCreate() {
   run_.satcoDxWorkFile = services_.workDirectory / "SatcoDX_FileName.dld";
   services_.port.CloseComPort();
   w_.Shape_ComState->SetOpen(false);
+  ExplainClosedPort(QString::fromLatin1(kOpensOnChoice));
   run_.repeatRun = true;
 
   w_.identity[kIdent]->setReadOnly(false);  // grey, as cleared, until a file is loaded
@@ -107,14 +134,7 @@ void TFormMain::FormCreate() {
 // ---- the identity panel ----
 
 void TFormMain::ShowHeader(const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared) {
-  const std::array<QString, kIdentityFieldCount> texts{
-      show.ident < 0 ? QString() : QString::number(show.ident),
-      QString::fromStdString(show.manufacture),
-      QString::fromStdString(show.hardwareModule),
-      QString::fromStdString(show.hardwareVersion),
-      QString::fromStdString(show.softwareModule),
-      QString::fromStdString(show.softwareVersion),
-  };
+  const std::array<QString, kIdentityFieldCount> texts = HeaderTexts(show);
   for (std::size_t i = 0; i < texts.size(); ++i) {
     w_.identity[i]->setText(texts[i]);  // also ends "changed by typing"
     // A long value shows its start; the tooltip has all of it.
@@ -134,19 +154,41 @@ void TFormMain::SetIdentEditable(bool editable) {
 void TFormMain::E_IdentKeyUp(int field) {
   QLineEdit& edit = *w_.identity[static_cast<std::size_t>(field)];
   if (!edit.isModified()) return;
+  const std::filesystem::path file = run_.currentFileName;
+  const QString fileName = QString::fromStdString(file.string());
+  // A stray key must not rewrite a file unasked: the first change to each
+  // file is confirmed.
+  if (header_.loadedFrom() && !headerWritesAgreed_.contains(file)) {
+    edit.setModified(false);
+    if (!services_.messages.ConfirmYesCancel(this, QStringLiteral("Confirm"),
+                                             QStringLiteral("Write the change into %1?").arg(fileName))) {
+      ShowHeader(header_.show(), false);
+      return;
+    }
+    headerWritesAgreed_.insert(file);
+  }
+  const QString before = HeaderTexts(header_.show())[static_cast<std::size_t>(field)];
   bool written = false;
   errors_.Guard(
       [&] {
-        const HeaderWrite result =
-            header_.SetDownloadHeaderField(field, edit.text().toStdString(), run_.currentFileName);
+        const HeaderWrite result = header_.SetDownloadHeaderField(field, edit.text().toStdString(), file);
         written = result == HeaderWrite::Written;
         if (result == HeaderWrite::CannotOpen) {
-          throw FileError(run_.currentFileName, "cannot be opened for writing; its header is unchanged");
+          throw FileError(file, "cannot be opened for writing; its header is unchanged");
         }
       },
       this);
   // When nothing was written the fields show the header as it stands, not as typed.
-  if (!written) ShowHeader(header_.show(), !header_.loadedFrom().has_value());
+  if (!written) {
+    ShowHeader(header_.show(), !header_.loadedFrom().has_value());
+    return;
+  }
+  errors_.Guard([&] { RememberChosenBytes(ReadWholeFile(file)); }, this);
+  lastHeaderChange_ = HeaderChange{file, field, before};
+  ShowNoteLine(
+      QStringLiteral("%1 %2 written into %3 (was %4).")
+          .arg(IdentityCaption(edit), edit.text(), QString::fromStdString(file.filename().string()), before),
+      false, true);
 }
 
 // ---- Info, Close, About, activate ----
@@ -184,6 +226,7 @@ void TFormMain::QuitNow() {
 void TFormMain::StopRunByUser() {
   stoppedByUser_ = true;
   services_.port.CloseComPort();
+  if (runActive_) ExplainClosedPort(QStringLiteral("the run was stopped"));
 }
 
 void TFormMain::NShowFormClick() {

@@ -9,12 +9,16 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 
+#include "app/box_counter.h"
 #include "app/error_handler.h"
 #include "app/main_widgets.h"
 #include "app/run_figures.h"
 #include "app/run_state.h"
 #include "app/ui_services.h"
+#include "app/window_setup.h"
+#include "dld/bytes.h"
 #include "dld/download_header.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
@@ -25,6 +29,9 @@
 namespace tuneflash::app {
 
 class TFormAbout;
+
+// What the status line shows once a person has stopped a run.
+inline constexpr const char* kStoppedText = "Stopped";
 
 // What the window is given: the desktop's services, the port and the per-user
 // directory of the work files.
@@ -37,6 +44,9 @@ struct MainWindowServices {
   LinkTiming timing{};
   // The pause after "Update Success!" before the next box is awaited.
   std::chrono::milliseconds pauseAfterSuccess{1500};
+  // Where the port, the job, the file and the folder are kept across
+  // restarts; empty: nothing is kept.
+  std::filesystem::path setupFile{};
 };
 
 class TFormMain : public QWidget, public RunObserver {
@@ -83,6 +93,10 @@ class TFormMain : public QWidget, public RunObserver {
   const BoxTally& tally() const { return tally_; }
   ErrorHandler& errors() { return errors_; }
 
+  // Writes the identity field's value from before its last change back into
+  // the file it was written to; says so under the status line.
+  void UndoLastHeaderChange();
+
  public slots:
   void CB_ComSelect(int index);
   void CB_UpgSelect(int index);
@@ -114,8 +128,9 @@ class TFormMain : public QWidget, public RunObserver {
   // Opens the port of the chosen entry; `fromStart` says in an error box when
   // the entry has no device behind it.
   bool OpenChosenPort(bool fromStart = false);
-  // Opens a download file after checking every record of it.
-  void OpenDownloadFile(const QString& chosen);
+  // Opens a download file after checking every record of it; false (with
+  // an error box) when it does not check, and the file chosen before stays.
+  bool OpenDownloadFile(const QString& chosen);
   QString DialogFolder() const;
   void RememberFolder(const QString& chosen);
   // Closes the port and ends the program.
@@ -125,6 +140,22 @@ class TFormMain : public QWidget, public RunObserver {
   // One time-stamped line in the log.
   void AddStampedLine(const QString& line);
   void RefreshStatusTooltip();
+  // The line under the status: `text` (elided; all of it in the tooltip),
+  // a failure in the error colour, with an "Undo" link when `offerUndo`.
+  void ShowNoteLine(const QString& text, bool failure, bool offerUndo = false);
+  // The setup kept across restarts: put back at start-up, saved on each choice.
+  void RestoreSetup();
+  void SaveSetup();
+  // What was read of the file chosen with Open, to tell at Start whether it
+  // has changed on disk since.
+  void RememberChosenBytes(const Bytes& bytes);
+  // Start: a chosen download file that changed on disk is checked again and
+  // its new identity shown; false (with an error box) when it no longer checks.
+  bool RecheckChosenFile();
+  // The name of the chosen port entry, "COM.01".."COM.10".
+  QString ChosenPortName() const;
+  // The lamp's tooltip while the port is closed: why it is red.
+  void ExplainClosedPort(const QString& why);
   void RefreshProgressTooltip();
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
@@ -165,6 +196,19 @@ class TFormMain : public QWidget, public RunObserver {
   BoxTally tally_;
   PhaseEstimate estimate_;
   QPointer<TFormAbout> about_;
+  BoxCounter counter_{*w_.L_Boxes, tally_};
+  WindowSetupStore setup_;
+  bool restoringSetup_ = false;
+  QByteArray chosenFingerprint_;
+  // Files a person has agreed to have their identity fields written into.
+  std::set<std::filesystem::path> headerWritesAgreed_;
+  // The last change written into a file's header, for Undo.
+  struct HeaderChange {
+    std::filesystem::path file;
+    int field = 0;
+    QString before;
+  };
+  std::optional<HeaderChange> lastHeaderChange_;
 };
 
 }  // namespace tuneflash::app

@@ -39,7 +39,11 @@ QString StatusQString(int status) {
 }  // namespace
 
 void TFormMain::ShowStatus(std::string_view text) {
-  const QString line = ToQString(text);
+  // A run the person stopped ends on "Stopped", not on the failure text of
+  // the step it cut short.
+  const bool stopped = stoppedByUser_ && runActive_;
+  if (stopped && w_.E_Start->text() == QLatin1String(kStoppedText)) return;
+  const QString line = stopped ? QString::fromLatin1(kStoppedText) : ToQString(text);
   if (!IsPercentText(text)) {
     // Every other text is a step of the run: it goes to the log (before the
     // status line changes) and starts the rate and time left afresh.
@@ -49,6 +53,7 @@ void TFormMain::ShowStatus(std::string_view text) {
       ++tally_.ok;
       AddStampedLine(QStringLiteral("Boxes since start: ") + QString::fromStdString(tally_.Text()));
       RefreshStatusTooltip();
+      counter_.Refresh();
     }
   }
   RefreshProgressTooltip();
@@ -71,6 +76,9 @@ void TFormMain::AddLogLine(std::string_view line) {
 
 void TFormMain::ResetProgress() {
   w_.ProgressBarMain->setValue(0);
+  // A new start, file or job: what went wrong before is no longer shown.
+  PaintProgressBar(*w_.ProgressBarMain, false);
+  ShowNoteLine(QString(), false);
 }
 
 void TFormMain::StepProgress(int max, int step) {
@@ -103,6 +111,12 @@ void TFormMain::ReportRunFailure(const QString& reason, bool portLost) {
   AddStampedLine(QStringLiteral("Reason: ") + reason);
   w_.P_Info->setVisible(true);
   RefreshStatusTooltip();
+  counter_.Refresh();
+  // The reason in plain sight: its own line, the bar in the error colour
+  // and the log open.
+  ShowNoteLine(reason, true);
+  PaintProgressBar(*w_.ProgressBarMain, true);
+  if (!logVisible_) SB_InfoClick();
   if (portLost) {
     w_.Shape_ComState->SetOpen(services_.port.PortOpen());
     w_.Shape_ComState->setToolTip(reason);
@@ -118,6 +132,22 @@ void TFormMain::AddStampedLine(const QString& line) {
   while (log.count() >= kLogLineLimit) delete log.takeItem(0);
   log.addItem(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz  ")) + line);
   log.scrollToBottom();
+}
+
+void TFormMain::ShowNoteLine(const QString& text, bool failure, bool offerUndo) {
+  QLabel& line = *w_.L_Reason;
+  line.setToolTip(text);
+  if (text.isEmpty()) {
+    line.clear();
+    return;
+  }
+  const QString undo = QStringLiteral("Undo");
+  const int undoWidth = offerUndo ? line.fontMetrics().horizontalAdvance(QStringLiteral("  ") + undo) : 0;
+  QString html =
+      line.fontMetrics().elidedText(text, Qt::ElideRight, line.width() - undoWidth).toHtmlEscaped();
+  if (failure) html = QStringLiteral("<span style=\"color:%1\">%2</span>").arg(ErrorColour().name(), html);
+  if (offerUndo) html += QStringLiteral("&nbsp;&nbsp;<a href=\"undo\">%1</a>").arg(undo);
+  line.setText(html);
 }
 
 void TFormMain::RefreshStatusTooltip() {

@@ -12,6 +12,7 @@
 #include "app/app_names.h"
 #include "app/form_main.h"
 #include "app/port_combo_box.h"
+#include "app/port_entry_text.h"
 #include "app/port_lamp.h"
 #include "dld/file_io.h"
 #include "dld/record_reader.h"
@@ -33,7 +34,7 @@ const char* const kFileMissing = "Find an error, when opening this file, maybe i
 const char* const kCoverQuestion = "Data file already exists, are you sure to cover it?";
 
 FileDialogRequest DownloadFileRequest(const QString& remembered, const QString& folder) {
-  return {QStringLiteral("Open Download File"), QStringLiteral("Settings Files(*.dld)"),
+  return {QStringLiteral("Open Download File"), QStringLiteral("Download files (*.dld)"),
           QStringLiteral("dld"), remembered, folder};
 }
 
@@ -81,10 +82,13 @@ class FlagScope {
 // ---- the port list ----
 
 void TFormMain::RefreshPortTooltips() {
-  const std::vector<PortEntry> entries = MakePortEntries(services_.ports.Devices());
+  const std::vector<PortDevice> devices = services_.ports.Devices();
+  const std::vector<PortEntry> entries = MakePortEntries(devices);
   for (int k = 0; k < w_.CB_Com->count() && k < static_cast<int>(entries.size()); ++k) {
-    w_.CB_Com->setItemData(k, QString::fromStdString(entries[static_cast<std::size_t>(k)].tooltip),
-                           Qt::ToolTipRole);
+    const auto at = static_cast<std::size_t>(k);
+    w_.CB_Com->setItemText(
+        k, QString::fromStdString(PortEntryText(entries[at], at < devices.size() ? &devices[at] : nullptr)));
+    w_.CB_Com->setItemData(k, QString::fromStdString(entries[at].tooltip), Qt::ToolTipRole);
   }
   w_.CB_Com->setToolTip(w_.CB_Com->itemData(w_.CB_Com->currentIndex(), Qt::ToolTipRole).toString());
 }
@@ -97,15 +101,15 @@ bool TFormMain::OpenChosenPort(bool fromStart) {
   bool opened = false;
   if (device.empty()) {
     services_.port.CloseComPort();
-    w_.Shape_ComState->setToolTip(w_.CB_Com->currentText() + QStringLiteral(": no device"));
+    ExplainClosedPort(QStringLiteral("no serial device behind this entry"));
     if (fromStart) {
       services_.messages.ShowError(
           this, QString::fromLatin1(kApplicationTitle),
           QStringLiteral("%1 has no serial device behind it. Connect the adapter or choose another entry.")
-              .arg(w_.CB_Com->currentText()));
+              .arg(ChosenPortName()));
     }
   } else {
-    services_.port.SetPortLabel(w_.CB_Com->currentText().toStdString());
+    services_.port.SetPortLabel(ChosenPortName().toStdString());
     const LinkStatus open = services_.port.OpenComPort(device);
     opened = open.has_value();
     w_.Shape_ComState->setToolTip(opened ? QString::fromStdString(device)
@@ -140,21 +144,24 @@ void TFormMain::SB_OpenClick() {
 }
 
 void TFormMain::OpenForMode(RunMode mode) {
-  w_.E_Start->clear();
-  w_.E_FileName->clear();
-  header_.ClearDownloadHeader();
-  ResetProgress();
+  // Only a file chosen replaces the one there; Cancel changes nothing.
+  const auto chosenAnew = [this] {
+    w_.E_Start->clear();
+    header_.ClearDownloadHeader();
+    ResetProgress();
+  };
   switch (mode) {
     case RunMode::Download:
     case RunMode::Verify:
       if (auto chosen = services_.dialogs.AskOpenFile(
               this, DownloadFileRequest(run_.openDialogFileName, run_.lastFolder))) {
-        OpenDownloadFile(*chosen);
+        if (OpenDownloadFile(*chosen)) w_.E_Start->clear();
       }
       break;
     case RunMode::Upload:
       if (auto chosen = services_.dialogs.AskSaveFile(
               this, UploadFileRequest(run_.saveDialogFileName, run_.lastFolder))) {
+        chosenAnew();
         RememberFolder(*chosen);
         run_.saveDialogFileName = *chosen;
         w_.E_FileName->setText(*chosen);
@@ -163,6 +170,7 @@ void TFormMain::OpenForMode(RunMode mode) {
     case RunMode::SatcoDx:
       if (auto chosen = services_.dialogs.AskOpenFile(
               this, SatcoDxFileRequest(run_.openDialogFileName, run_.lastFolder))) {
+        chosenAnew();
         RememberFolder(*chosen);
         run_.openDialogFileName = *chosen;
         w_.E_FileName->setText(*chosen);
@@ -171,23 +179,27 @@ void TFormMain::OpenForMode(RunMode mode) {
   }
 }
 
-void TFormMain::OpenDownloadFile(const QString& chosen) {
+bool TFormMain::OpenDownloadFile(const QString& chosen) {
   RememberFolder(chosen);
   const std::filesystem::path path = ToPath(chosen);
   // Checked as a whole before anything of it is shown: a file that fails
-  // leaves the file field and the identity empty.
-  const VerifyReport report = VerifyDownloadFile(ReadWholeFile(path));
+  // leaves the file chosen before as it was.
+  const Bytes bytes = ReadWholeFile(path);
+  const VerifyReport report = VerifyDownloadFile(bytes);
   if (!report.ok()) {
     services_.messages.ShowError(
         this, QString::fromLatin1(kApplicationTitle),
         QStringLiteral("%1\nis not a sound download file: %2")
             .arg(chosen, QString::fromStdString(DescribeVerifyFailure(*report.failure))));
-    return;
+    return false;
   }
+  ResetProgress();
+  RememberChosenBytes(bytes);
   run_.openDialogFileName = chosen;
   run_.currentFileName = path;
   w_.E_FileName->setText(chosen);
   header_.LoadDownloadHeader(path);
+  return true;
 }
 
 void TFormMain::RememberFolder(const QString& chosen) {
@@ -195,13 +207,14 @@ void TFormMain::RememberFolder(const QString& chosen) {
 }
 
 void TFormMain::SB_ResetClick() {
+  const bool stopsARun = runActive_;
   ResetProgress();
   header_.ClearDownloadHeader();
   StopRunByUser();
   w_.Shape_ComState->SetOpen(false);
   reopenAfterRun_ = false;
   restartMode_.reset();
-  w_.E_Start->clear();
+  w_.E_Start->setText(stopsARun ? QString::fromLatin1(kStoppedText) : QString());
   w_.E_FileName->clear();
   SetRunControlsEnabled(true);
   w_.CB_Com->setCurrentIndex(0);
@@ -222,15 +235,16 @@ bool TFormMain::PrepareRun(RunMode mode) {
       if (noFile) return StopWithText(kNoDownloadFile);
       if (!QFileInfo::exists(run_.openDialogFileName)) return StopWithText(kFileMissing);
       run_.currentFileName = ToPath(run_.openDialogFileName);
+      if (!RecheckChosenFile()) return false;
       run_.partitionCount = ReadPartitionCount(run_.currentFileName);
       return true;
     case RunMode::Upload:
       if (noFile) return StopWithText(kNoUploadFile);
+      // Cancel starts nothing and keeps the file chosen.
       if (QFileInfo::exists(run_.saveDialogFileName) &&
-          !services_.messages.ConfirmYesCancel(this, QStringLiteral("Confirm"),
-                                               QString::fromLatin1(kCoverQuestion))) {
-        run_.saveDialogFileName.clear();
-        w_.E_FileName->clear();
+          !services_.messages.ConfirmYesCancel(
+              this, QStringLiteral("Confirm"),
+              QString::fromLatin1(kCoverQuestion) + QLatin1Char('\n') + run_.saveDialogFileName)) {
         return false;
       }
       run_.currentFileName = ToPath(run_.saveDialogFileName);
@@ -247,7 +261,7 @@ bool TFormMain::PrepareRun(RunMode mode) {
       if (noFile) return StopWithText(kNoDownloadFile);
       if (!QFileInfo::exists(run_.openDialogFileName)) return StopWithText(kFileMissing);
       run_.currentFileName = ToPath(run_.openDialogFileName);
-      return LoadVerifyFile();
+      return RecheckChosenFile() && LoadVerifyFile();
   }
   return false;
 }
@@ -353,12 +367,13 @@ void TFormMain::StartRun(RunMode mode) {
         options.pauseAfterSuccess = [this] { std::this_thread::sleep_for(services_.pauseAfterSuccess); };
         options.sequenceRunning = [this](bool running) {
           sequenceWriting_ = running;
+          counter_.SetBoxRunning(running);
           SetIdentEditable(!running);
           // Enter then stops the run rather than starting one.
           if (running) w_.SB_Reset->setFocus();
         };
         options.timing = services_.timing;
-        BoxLog boxes(RunLog(), RecordCommandName(mode), w_.CB_Com->currentText().toStdString(), port_);
+        BoxLog boxes(RunLog(), RecordCommandName(mode), ChosenPortName().toStdString(), port_);
         const BoxJob job{[this, mode] { return RunSequence(mode); },
                          [this, mode](bool ok) { return FactsOfFile(RecordedFile(mode, ok)); },
                          {}};

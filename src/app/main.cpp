@@ -3,18 +3,23 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/error_handler.h"
 #include "app/form_main.h"
 #include "app/qt_ui_services.h"
 #include "app/single_instance.h"
 #include "app/tuneflash_application.h"
 #include "app/window_satcodx.h"
+#include "app/window_setup.h"
 #include "dld/work_dir.h"
 #include "link/posix_com_port.h"
 
 int main(int argc, char** argv) {
   using namespace tuneflash;
   using namespace tuneflash::app;
+
+  // --version and --help need no window and no display.
+  if (const auto code = HandleInformationOptions(argc, argv)) return *code;
 
   TuneflashApplication application(argc, argv);
   QtMessageBoxes messages;
@@ -38,7 +43,9 @@ int main(int argc, char** argv) {
   QtFileDialogs dialogs;
   SystemPortList ports;
   PosixComPort port;
-  TFormMain form(MainWindowServices{dialogs, messages, ports, port, workDirectory});
+  MainWindowServices services{dialogs, messages, ports, port, workDirectory};
+  services.setupFile = DefaultSetupFile();
+  TFormMain form(std::move(services));
   // Every box in the per-user state directory, kept across runs.
   errors.Guard([&] { form.SetRunLogFile(DefaultWorkDirectory() / "runs.jsonl"); });
   WindowSatcoDx satcoDx(form);

@@ -23,6 +23,9 @@ namespace {
 constexpr int kRowHeight = 24;
 constexpr int kButtonHeight = 26;
 constexpr int kMargin = 12;
+// The tops of the four rows of the main panel, and the reason line under the last.
+constexpr std::array<int, 4> kRowTop{8, 38, 68, 98};
+constexpr int kReasonHeight = 18;
 // The window is taller than its panels; the rest spaces them evenly.
 constexpr int kPanelGap =
     (kHeightStartup - kBannerHeight - kMainPanelHeight - kButtonRowHeight - kIdentityPanelHeight) / 3;
@@ -76,47 +79,65 @@ void BuildMainPanel(MainWidgets& w) {
   const int fieldX = kMargin + labelWidth;
   const int fieldWidth = kClientWidth - kMargin - fieldX;
 
-  // Row 1: port, lamp, line speed.
+  // Row 1: port, wide enough to name the device it opens, and its lamp.
   w.Label1 = MakeLabel(p, "Label1", "COM:");
-  w.Label1->setGeometry(kMargin, 10, labelWidth, kRowHeight);
+  w.Label1->setGeometry(kMargin, kRowTop[0], labelWidth, kRowHeight);
   w.CB_Com = Make<PortComboBox>(p, "CB_Com");
-  w.CB_Com->setGeometry(fieldX, 10, 96, kRowHeight);
+  w.CB_Com->setGeometry(fieldX, kRowTop[0], fieldWidth - PortLamp::kDiameter - 8, kRowHeight);
   for (int k = 1; k <= 10; ++k) w.CB_Com->addItem(QStringLiteral("COM.%1").arg(k, 2, 10, QLatin1Char('0')));
   w.Shape_ComState = new PortLamp(p);
   w.Shape_ComState->setObjectName(QStringLiteral("Shape_ComState"));
-  w.Shape_ComState->move(fieldX + 96 + 8, 10 + (kRowHeight - PortLamp::kDiameter) / 2);
-  w.Label3 = MakeLabel(p, "Label3", "Baudrates:");
-  w.Label3->setGeometry(fieldX + 126, 10, 76, kRowHeight);
+  w.Shape_ComState->move(kClientWidth - kMargin - PortLamp::kDiameter,
+                         kRowTop[0] + (kRowHeight - PortLamp::kDiameter) / 2);
+
+  // Row 2: mode list, and the line speed at the right.
+  const int modeWidth = 160;
+  const int bauWidth = 92;
+  w.Label2 = MakeLabel(p, "Label2", "Upgrade:");
+  w.Label2->setGeometry(kMargin, kRowTop[1], labelWidth, kRowHeight);
+  w.CB_Upg = Make<QComboBox>(p, "CB_Upg");
+  w.CB_Upg->setGeometry(fieldX, kRowTop[1], modeWidth, kRowHeight);
   w.E_Bau = MakeReadOnlyField(p, "E_Bau");
   w.E_Bau->setText(QStringLiteral("115200[bps]"));
-  w.E_Bau->setGeometry(fieldX + 204, 10, fieldWidth - 204, kRowHeight);
+  w.E_Bau->setGeometry(kClientWidth - kMargin - bauWidth, kRowTop[1], bauWidth, kRowHeight);
+  w.Label3 = MakeLabel(p, "Label3", "Baudrates:");
+  w.Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  const int bauLabelX = fieldX + modeWidth + 6;
+  w.Label3->setGeometry(bauLabelX, kRowTop[1], w.E_Bau->x() - 4 - bauLabelX, kRowHeight);
 
-  // Row 2: mode list.
-  w.Label2 = MakeLabel(p, "Label2", "Upgrade:");
-  w.Label2->setGeometry(kMargin, 42, labelWidth, kRowHeight);
-  w.CB_Upg = Make<QComboBox>(p, "CB_Upg");
-  w.CB_Upg->setGeometry(fieldX, 42, 160, kRowHeight);
-
-  // Rows 3 and 4: Open/Save with the file field, Start with the status line.
+  // Rows 3 and 4: Open/Save with the file field, Start with the status line
+  // and, beside it, the count of boxes.
   w.P_Open = MakePanel(p, "P_Open", false);
-  w.P_Open->setGeometry(kMargin - 1, 73, labelWidth - 4, kButtonHeight);
+  w.P_Open->setGeometry(kMargin - 1, kRowTop[2] - 1, labelWidth - 4, kButtonHeight);
   w.SB_Open = MakePanelButton(w.P_Open, "SB_Open", "Open", QStyle::SP_DialogOpenButton);
   w.E_FileName = MakeReadOnlyField(p, "E_FileName");
-  w.E_FileName->setGeometry(fieldX, 74, fieldWidth, kRowHeight);
+  w.E_FileName->setGeometry(fieldX, kRowTop[2], fieldWidth, kRowHeight);
 
+  const int boxesWidth = 136;
   w.P_Start = MakePanel(p, "P_Start", false);
-  w.P_Start->setGeometry(kMargin - 1, 105, labelWidth - 4, kButtonHeight);
+  w.P_Start->setGeometry(kMargin - 1, kRowTop[3] - 1, labelWidth - 4, kButtonHeight);
   w.SB_Sta = MakePanelButton(w.P_Start, "SB_Sta", "Start", QStyle::SP_MediaPlay);
   w.SB_Sta->setDefault(true);  // Enter presses Start unless a button has the focus
   w.E_Start = MakeReadOnlyField(p, "E_Start");
-  w.E_Start->setGeometry(fieldX, 106, fieldWidth, kRowHeight);
+  w.E_Start->setGeometry(fieldX, kRowTop[3], fieldWidth - boxesWidth - 6, kRowHeight);
+  w.L_Boxes = Make<QLabel>(p, "L_Boxes");
+  w.L_Boxes->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  w.L_Boxes->setAlignment(Qt::AlignCenter);
+  w.L_Boxes->setGeometry(kClientWidth - kMargin - boxesWidth, kRowTop[3], boxesWidth, kRowHeight);
 
-  // Row 5: progress.
+  // Row 5: the reason of a failure, in a line of its own under the status.
+  w.L_Reason = Make<QLabel>(p, "L_Reason");
+  w.L_Reason->setTextFormat(Qt::RichText);
+  w.L_Reason->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+  w.L_Reason->setGeometry(fieldX, kRowTop[3] + kRowHeight + 2, fieldWidth, kReasonHeight);
+
+  // Row 6: progress.
   w.ProgressBarMain = Make<QProgressBar>(p, "ProgressBarMain");
   w.ProgressBarMain->setTextVisible(false);
   w.ProgressBarMain->setRange(0, 100);
   w.ProgressBarMain->setValue(0);
-  w.ProgressBarMain->setGeometry((kClientWidth - kProgressWidth) / 2, 142, kProgressWidth, 16);
+  w.ProgressBarMain->setGeometry((kClientWidth - kProgressWidth) / 2, kMainPanelHeight - 8 - 16,
+                                 kProgressWidth, 16);
 }
 
 void BuildButtonRow(MainWidgets& w) {
@@ -229,6 +250,10 @@ MainWidgets BuildMainWidgets(QWidget& form) {
   BuildIdentityPanel(w);
 
   w.LB_Info = Make<QListWidget>(&form, "LB_Info");
+  // A long line (a failure's reason) wraps rather than running off the edge.
+  w.LB_Info->setWordWrap(true);
+  w.LB_Info->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  w.LB_Info->setResizeMode(QListView::Adjust);
   w.P_Close2->raise();
   BuildPopupMenu(form, w);
   return w;
@@ -247,6 +272,23 @@ void PaintIdentityField(QLineEdit& field, bool windowColour) {
   palette.setColor(QPalette::Base,
                    windowColour ? standard.color(QPalette::Base) : standard.color(QPalette::Button));
   field.setPalette(palette);
+}
+
+QString IdentityCaption(const QLineEdit& field) {
+  for (const QLabel* label : field.parentWidget()->findChildren<QLabel*>()) {
+    if (label->buddy() == &field) return label->text().chopped(1);
+  }
+  return field.objectName();
+}
+
+QColor ErrorColour() {
+  return QColor(0xC6, 0x28, 0x28);
+}
+
+void PaintProgressBar(QProgressBar& bar, bool failed) {
+  QPalette palette = bar.style()->standardPalette();
+  if (failed) palette.setColor(QPalette::Highlight, ErrorColour());
+  bar.setPalette(palette);
 }
 
 }  // namespace tuneflash::app

@@ -5,6 +5,8 @@
 #include <array>
 
 class QAction;
+class QColor;
+class QString;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -51,6 +53,8 @@ struct MainWidgets {
   QFrame* P_Start = nullptr;
   QPushButton* SB_Sta = nullptr;
   QLineEdit* E_Start = nullptr;
+  QLabel* L_Boxes = nullptr;   // beside the status line: boxes done, failed, time of the box
+  QLabel* L_Reason = nullptr;  // under the status line: why the last run failed
   QProgressBar* ProgressBarMain = nullptr;
   QFrame* P_Close2 = nullptr;
   QPushButton* SB_Close2 = nullptr;
@@ -76,5 +80,14 @@ void ApplyFormHeight(QWidget& form, const MainWidgets& w, int height);
 
 // Paints an identity field grey (button face) or in the window colour.
 void PaintIdentityField(QLineEdit& field, bool windowColour);
+
+// "Ident for nocheck": the caption of an identity field's label, without its colon.
+QString IdentityCaption(const QLineEdit& field);
+
+// The colour of what went wrong: the reason line and the bar after a failure.
+QColor ErrorColour();
+
+// Paints the bar's filled part in the error colour, or as the style has it.
+void PaintProgressBar(QProgressBar& bar, bool failed);
 
 }  // namespace tuneflash::app

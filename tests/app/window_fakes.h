@@ -75,10 +75,13 @@ class FixedPorts final : public PortList {
   std::vector<PortDevice> Devices() override { return devices; }
 };
 
-// The main window with scripted services, a real port and a scratch folder.
+// The main window with scripted services, a real port and a scratch folder;
+// its setup is kept in `setupFile` (by default one of the scratch folder).
 struct WindowRig {
-  explicit WindowRig(LinkTiming timing = {}, std::chrono::milliseconds pause = std::chrono::milliseconds(50))
-      : form(MainWindowServices{dialogs, messages, ports, port, dir.path(), timing, pause}) {
+  explicit WindowRig(LinkTiming timing = {}, std::chrono::milliseconds pause = std::chrono::milliseconds(50),
+                     const std::filesystem::path& setupFile = {})
+      : form(MainWindowServices{dialogs, messages, ports, port, dir.path(), timing, pause,
+                                setupFile.empty() ? dir / "window.conf" : setupFile}) {
     form.show();
   }
 

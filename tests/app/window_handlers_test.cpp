@@ -119,15 +119,16 @@ class WindowHandlersTest : public QObject {
     const QColor window = rig.form.style()->standardPalette().color(QPalette::Base);
     QCOMPARE(rig.Field("E_Ident")->palette().color(QPalette::Base), window);
     QVERIFY(rig.Field("E_Manu")->palette().color(QPalette::Base) != window);
-    // Cancel on the next Open clears the identity and the file field.
+    // Cancel on the next Open changes nothing.
     rig.Click("SB_Open");
-    QVERIFY(rig.Field("E_FileName")->text().isEmpty());
-    QVERIFY(rig.Field("E_Manu")->text().isEmpty());
+    QCOMPARE(rig.Field("E_FileName")->text(), QString::fromStdString(rig.file.string()));
+    QCOMPARE(rig.Field("E_Manu")->text(), QStringLiteral("BENCH-MAKER"));
   }
 
   void IdentTakesOnlyZeroOrOneAndIsWrittenOnKeyRelease() {
     PtyRig rig;
     rig.OpenKeyFile(0);
+    rig.messages.answerYes = true;  // write into the file
     const Bytes before = ReadWholeFile(rig.file);
     QLineEdit* ident = rig.Field("E_Ident");
     ident->selectAll();
@@ -160,6 +161,7 @@ class WindowHandlersTest : public QObject {
   void EmptiedIdentIsAConversionErrorInAnErrorBox() {
     PtyRig rig;
     rig.OpenKeyFile(1);
+    rig.messages.answerYes = true;  // write into the file
     const Bytes before = ReadWholeFile(rig.file);
     QLineEdit* ident = rig.Field("E_Ident");
     ident->selectAll();
@@ -186,6 +188,7 @@ class WindowHandlersTest : public QObject {
     // Something that cannot be opened for writing now stands where the file was.
     std::filesystem::remove(rig.file);
     std::filesystem::create_directory(rig.file);
+    rig.messages.answerYes = true;  // write into the file
     QLineEdit* ident = rig.Field("E_Ident");
     ident->selectAll();
     QTest::keyClick(ident, '1');
@@ -204,19 +207,16 @@ class WindowHandlersTest : public QObject {
     rig.Click("SB_Open");
     StatusLog log(*rig.Field("E_Start"));
     rig.Click("SB_Sta");
+    // The question names the file; Cancel starts nothing and keeps the file.
     QCOMPARE(rig.messages.questions,
-             QStringList{QStringLiteral("Data file already exists, are you sure to cover it?")});
-    QVERIFY(rig.Field("E_FileName")->text().isEmpty());
+             QStringList{QStringLiteral("Data file already exists, are you sure to cover it?\n") +
+                         QString::fromStdString(target.string())});
+    QCOMPARE(rig.Field("E_FileName")->text(), QString::fromStdString(target.string()));
     QVERIFY(log.texts.isEmpty());
     QCOMPARE(ReadWholeFile(target), before);
-    // Start again: the file field is empty now.
-    rig.Click("SB_Sta");
-    QCOMPARE(rig.Status(), QStringLiteral("Can not open Upload file!"));
 
     // Yes goes on to wait for the box, with the set's partition count.
     rig.messages.answerYes = true;
-    rig.dialogs.answers << QString::fromStdString(target.string());
-    rig.Click("SB_Open");
     WhenConnecting(rig, [&] { rig.Click("SB_Reset"); });
     rig.Click("SB_Sta");
     QCOMPARE(rig.form.runState().currentFileName, target);
@@ -233,8 +233,8 @@ class WindowHandlersTest : public QObject {
       rig.Click("SB_Reset");
     });
     rig.Click("SB_Sta");
-    QCOMPARE(log.texts, QStringList{QStringLiteral("Connectting...")});
-    QVERIFY(rig.Status().isEmpty());
+    QCOMPARE(log.texts, (QStringList{"Connectting...", "Stopped"}));
+    QCOMPARE(rig.Status(), QStringLiteral("Stopped"));
     QVERIFY(!rig.port.PortOpen());
     QCOMPARE(rig.Child<PortLamp>("Shape_ComState")->color(), QColor(Qt::red));
     QVERIFY(!rig.form.runActive());
@@ -284,7 +284,7 @@ class WindowHandlersTest : public QObject {
     QTRY_VERIFY(stopped);
     QVERIFY(waitingAgain);
     QVERIFY(!rig.form.runActive());
-    QCOMPARE(log.texts, QStringList{QStringLiteral("Connectting...")});  // nothing failed in between
+    QCOMPARE(log.texts, (QStringList{"Connectting...", "Stopped"}));  // nothing failed in between
   }
 
   void CloseWhileConnectingEndsTheProgram() {

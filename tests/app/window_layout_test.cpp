@@ -111,7 +111,7 @@ class WindowLayoutTest : public QObject {
     rig.Click("SB_Open");
     QCOMPARE(rig.dialogs.openRequests.size(), 1u);
     QCOMPARE(rig.dialogs.openRequests[0].title, QStringLiteral("Open Download File"));
-    QCOMPARE(rig.dialogs.openRequests[0].filter, QStringLiteral("Settings Files(*.dld)"));
+    QCOMPARE(rig.dialogs.openRequests[0].filter, QStringLiteral("Download files (*.dld)"));
     QCOMPARE(rig.dialogs.openRequests[0].defaultSuffix, QStringLiteral("dld"));
 
     rig.Choose("CB_Upg", 5);

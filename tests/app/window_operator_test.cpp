@@ -137,6 +137,7 @@ class WindowOperatorTest : public QObject {
     const std::filesystem::path file = rig.dir / "key.dld";
     WriteBytes(file, KeyFile({.ident = 0}));
     rig.Open(file);
+    rig.messages.answerYes = true;  // write into the file
     QLineEdit* ident = rig.Field("E_Ident");
     ident->setFocus();
     ident->end(false);

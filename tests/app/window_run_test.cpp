@@ -1,6 +1,7 @@
 // Whole runs through the window against the simulated box on a pty: a
 // download (and the wait for the next box), an upload that shows the box's
 // identity, and Reset in the middle of a transfer.
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -62,7 +63,8 @@ class WindowRunTest : public QObject {
                                      "Program flash...  100%",
                                      "Program flash Success!",
                                      "Update Success!",
-                                     "Connectting..."}));
+                                     "Connectting...",
+                                     "Stopped"}));
     QCOMPARE(rig.box.Record().downloadsCompleted, 1);
     QVERIFY(lockedWhileRunning);
     QVERIFY(rig.ControlsEnabled());
@@ -160,8 +162,16 @@ class WindowRunTest : public QObject {
     QVERIFY(!rig.port.PortOpen());
     QVERIFY(rig.ControlsEnabled());
     QVERIFY(!rig.Field("E_Ident")->isReadOnly());
-    QVERIFY2(!log.texts.contains(QStringLiteral("Update failed!")),
+    // A stop by the person is no failure: "Stopped", no reason, no failed box.
+    QVERIFY2(!log.texts.contains(QStringLiteral("Update failed!")) &&
+                 !log.texts.contains(QStringLiteral("Transfer failed!")),
              qPrintable(log.texts.join(QStringLiteral(" | "))));
+    QCOMPARE(rig.Status(), QStringLiteral("Stopped"));
+    QVERIFY(rig.Child<QLabel>("L_Reason")->text().isEmpty());
+    QVERIFY(rig.Child<QLabel>("L_Boxes")->text().startsWith(QStringLiteral("0 ok, 0 failed")));
+    QVERIFY(rig.Child<QWidget>("Shape_ComState")
+                ->toolTip()
+                .contains(QStringLiteral("Closed: the run was stopped")));
     QCOMPARE(rig.box.Record().downloadsCompleted, 0);
   }
 

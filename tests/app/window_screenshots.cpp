@@ -1,7 +1,8 @@
 // tuneflash-screenshots: drives the real window against a simulated box on a
 // desktop (Xvfb with a window manager, see scripts/screenshot.sh) and saves
-// what a person sees: idle with a file chosen, during a download, with the
-// log shown, a failed run with its reason in the log, and the About window.
+// what a person sees: idle with a file chosen, during the second box of a
+// download (with the box counter), with the log shown, a failed run with its
+// reason line and log, and the About window.
 #include <QDir>
 #include <QGuiApplication>
 #include <QListWidget>
@@ -44,12 +45,14 @@ bool Shoot(QWidget& window, const QString& path) {
   return saved;
 }
 
-// Runs `action` once the status line first shows a text starting with `prefix`.
-void OnceStatus(WindowRig& rig, const QString& prefix, std::function<void()> action) {
+// Runs `action` once the status line shows a text starting with `prefix` for
+// the `nth` time.
+void OnceStatus(WindowRig& rig, const QString& prefix, std::function<void()> action, int nth = 1) {
   auto* status = rig.Field("E_Start");
   auto connection = std::make_shared<QMetaObject::Connection>();
+  auto seen = std::make_shared<int>(0);
   *connection = QObject::connect(status, &QLineEdit::textChanged, status, [=](const QString& text) {
-    if (!text.startsWith(prefix)) return;
+    if (!text.startsWith(prefix) || ++*seen < nth) return;
     QObject::disconnect(*connection);
     action();
   });
@@ -82,13 +85,17 @@ int Run(const QString& outDir) {
   rig.Click("SB_Open");
   ok &= Shoot(rig.form, outDir + QStringLiteral("/tuneflash-idle.png"));
 
-  // During a download: half way through the transfer.
-  OnceStatus(rig, QStringLiteral("Transfering Data:  50%"),
-             [&] { ok &= Shoot(rig.form, outDir + QStringLiteral("/tuneflash-download.png")); });
-  OnceStatus(rig, QStringLiteral("Update Success!"), [&] {
-    OnceStatus(rig, QStringLiteral("Connectting..."),
-               [&] { QTimer::singleShot(50, [&] { rig.Click("SB_Reset"); }); });
-  });
+  // During a download: the second box, half way through its transfer.
+  OnceStatus(
+      rig, QStringLiteral("Transfering Data:  50%"),
+      [&] { ok &= Shoot(rig.form, outDir + QStringLiteral("/tuneflash-download.png")); }, 2);
+  OnceStatus(
+      rig, QStringLiteral("Update Success!"),
+      [&] {
+        OnceStatus(rig, QStringLiteral("Connectting..."),
+                   [&] { QTimer::singleShot(50, [&] { rig.Click("SB_Reset"); }); });
+      },
+      2);
   rig.Click("SB_Sta");
 
   // The Data set read back, with a damaged block on the way: its NAK goes to the log.
@@ -111,14 +118,14 @@ int Run(const QString& outDir) {
     ok = false;
   }
 
-  // A failed run: the box on COM.02 falls silent; the reason stays in the log.
+  // A failed run: the box on COM.02 falls silent; the reason line says why
+  // and the log opens by itself.
   rig.Choose("CB_Upg", 0);
   rig.Choose("CB_Com", 1);
   rig.dialogs.answers << QString::fromStdString(file.string());
   rig.Click("SB_Open");
   rig.Click("SB_Sta");
   std::cout << "failed run: " << rig.Status().toStdString() << "\n";
-  rig.Click("SB_Info");
   ok &= Shoot(rig.form, outDir + QStringLiteral("/tuneflash-failed.png"));
   rig.Click("SB_Info");
 

@@ -1,0 +1,14 @@
+// The window's own command line: --version and --help print and end the
+// program before any window (or display) is needed. Every other argument is
+// left to Qt.
+#pragma once
+
+#include <optional>
+
+namespace tuneflash::app {
+
+// The exit code when the command line asked only for information (printed
+// on standard output); nothing when the window should start.
+std::optional<int> HandleInformationOptions(int argc, const char* const* argv);
+
+}  // namespace tuneflash::app
