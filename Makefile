@@ -12,7 +12,7 @@ endif
 # A compiler cache, when the machine has one: rebuilds of unchanged files (and
 # of other checkouts of the tree, paths taken relative to each) come from it.
 ifneq ($(shell command -v ccache 2>/dev/null),)
-CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+override CMAKE_FLAGS += -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 endif
