@@ -124,6 +124,19 @@ void CountOffGroups(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& program) {
 
 }  // namespace
 
+std::string_view ProgramTypeName(int type) {
+  switch (type) {
+    case 0:
+      return "TV";
+    case 1:
+      return "Radio";
+    case 2:
+      return "Data";
+    default:
+      return "Other";
+  }
+}
+
 int ProgramCount(const BoxDatabase& db) {
   return Tables(db).programHeader.program_count;
 }
