@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include "app/app_names.h"
+#include "app/channel_editor_hook.h"
 #include "app/form_about.h"
 #include "app/key_filter.h"
 #include "app/port_combo_box.h"
@@ -62,6 +63,7 @@ void TFormMain::ConnectHandlers() {
   connect(w_.NClose, &QAction::triggered, this, &TFormMain::SB_Close1Click);
   connect(w_.NShowForm, &QAction::triggered, this, &TFormMain::NShowFormClick);
   w_.CB_Com->SetBeforePopup([this] { RefreshPortTooltips(); });
+  InstallChannelEditorHook(*this, w_, header_, services_.dialogs, services_.messages);
   // A long path shows its end (the file name); the tooltip has all of it.
   connect(w_.E_FileName, &QLineEdit::textChanged, w_.E_FileName, &QLineEdit::setToolTip);
 
