@@ -114,7 +114,7 @@ void ChannelEditor::BuildWidgets() {
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
   view_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-  const int widths[] = {52, 150, 70, 96, 50, 74};
+  const int widths[] = {52, 170, 70, 96, 50, 74};
   for (int c = 0; c < ChannelTableModel::kFirstFavourite; ++c) view_->setColumnWidth(c, widths[c]);
   for (int c = ChannelTableModel::kFirstFavourite; c < ChannelTableModel::kColumnCount; ++c)
     view_->setColumnWidth(c, 30);
