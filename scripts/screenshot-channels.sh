@@ -27,4 +27,6 @@ openbox --sm-disable > /dev/null 2>&1 &
 WM_PID=$!
 sleep 1
 mkdir -p "$OUT"
-"$BIN/tuneflash-channels-screenshot" "$WORK/merged.dld" "$OUT/tuneflash-channels.png"
+"$BIN/tuneflash-channels-screenshot" "$WORK/merged.dld" "$OUT/tuneflash-channels.png" "$WORK/main.png"
+# MAIN_SHOT=FILE keeps a picture of the main window with the file chosen too.
+if [ -n "${MAIN_SHOT:-}" ]; then cp "$WORK/main.png" "$MAIN_SHOT"; fi

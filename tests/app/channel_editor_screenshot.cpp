@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   using namespace tuneflash::app;
   TuneflashApplication application(argc, argv);
   if (argc < 3) {
-    std::cerr << "usage: tuneflash-channels-screenshot FILE.dld OUT.png\n";
+    std::cerr << "usage: tuneflash-channels-screenshot FILE.dld OUT.png [MAIN.png]\n";
     return 2;
   }
   testing::ScriptedDialogs dialogs;
@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
     model->setData(model->index(row, ChannelTableModel::kFirstFavourite), Qt::Checked, Qt::CheckStateRole);
   }
   for (const int row : {3, 4}) {
-    model->setData(model->index(row, ChannelTableModel::kFirstFavourite + 1), Qt::Checked, Qt::CheckStateRole);
+    model->setData(model->index(row, ChannelTableModel::kFirstFavourite + 1), Qt::Checked,
+                   Qt::CheckStateRole);
   }
   view.selectRow(6);
   editor->MoveSelected(-1);
@@ -51,5 +52,19 @@ int main(int argc, char** argv) {
   const bool saved = shot.save(QString::fromLocal8Bit(argv[2]));
   std::cout << (saved ? "saved " : "could not save ") << argv[2] << "\n";
   editor->undoStack().setClean();
-  return saved ? 0 : 1;
+  editor->close();
+  if (argc < 4 || !saved) return saved ? 0 : 1;
+
+  // The main window with the Data file chosen: its Channels… button.
+  testing::WindowRig rig;
+  rig.dialogs.answers << QString::fromLocal8Bit(argv[1]);
+  rig.Click("SB_Open");
+  rig.form.raise();
+  rig.form.activateWindow();
+  QTest::qWait(600);
+  const QRect main = rig.form.frameGeometry();
+  const bool mainSaved =
+      rig.form.screen()->grabWindow(0, main.x(), main.y(), main.width(), main.height()).save(argv[3]);
+  std::cout << (mainSaved ? "saved " : "could not save ") << argv[3] << "\n";
+  return mainSaved ? 0 : 1;
 }

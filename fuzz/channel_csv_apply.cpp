@@ -1,0 +1,36 @@
+// Fuzz target: a CSV loaded back into the sample channel database, as
+// `channels apply` does. Any text either plans or is refused with a line;
+// a plan either applies or is refused; the list afterwards is whole.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+#include "boxdb/programs.h"
+#include "channels/channel_csv.h"
+#include "channels/channel_error.h"
+#include "satcodx/sample_database.h"
+
+namespace {
+
+using namespace tuneflash;
+
+const BoxDatabase& Sample() {
+  static const std::unique_ptr<BoxDatabase> sample = SampleDatabase(DefaultSampleSatellites());
+  return *sample;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  auto db = std::make_unique<BoxDatabase>(Sample());
+  const std::string_view csv(reinterpret_cast<const char*>(data), size);
+  try {
+    ApplyPlan(*db, PlanFromCsv(*db, csv));
+  } catch (const ChannelEditError&) {
+    return 0;
+  }
+  if (ProgramListOrder(*db).size() != static_cast<std::size_t>(ProgramCount(*db))) std::abort();
+  return 0;
+}
