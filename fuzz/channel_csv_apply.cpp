@@ -10,21 +10,12 @@
 #include "boxdb/programs.h"
 #include "channels/channel_csv.h"
 #include "channels/channel_error.h"
-#include "satcodx/sample_database.h"
-
-namespace {
+#include "sample_copy.h"
 
 using namespace tuneflash;
 
-const BoxDatabase& Sample() {
-  static const std::unique_ptr<BoxDatabase> sample = SampleDatabase(DefaultSampleSatellites());
-  return *sample;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  auto db = std::make_unique<BoxDatabase>(Sample());
+  auto db = SampleCopy();
   const std::string_view csv(reinterpret_cast<const char*>(data), size);
   try {
     ApplyPlan(*db, PlanFromCsv(*db, csv));
