@@ -72,7 +72,7 @@ void AddChannelEditCommands(CLI::App& channels, CliContext& context) {
           });
 
   auto move = std::make_shared<EditRequest>();
-  AddEdit(channels, context, "move", "Move the chosen programs, in their order, to a place in the list", move,
+  AddEdit(channels, context, "move", "Move the chosen programs, in list order, to a place in the list", move,
           [](const BoxDatabase& db, const std::vector<Slot>& chosen, const EditRequest& r) {
             return PlanMove(db, chosen, r.place);
           })
