@@ -8,23 +8,14 @@
 
 #include "boxdb/database_image.h"
 #include "dld/int_text.h"
-#include "satcodx/sample_database.h"
+#include "sample_copy.h"
 #include "satcodx/satcodx_import.h"
 #include "satcodx/satcodx_reader.h"
 
-namespace {
-
 using namespace tuneflash;
 
-const BoxDatabase& Sample() {
-  static const std::unique_ptr<BoxDatabase> sample = SampleDatabase(DefaultSampleSatellites());
-  return *sample;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  auto db = std::make_unique<BoxDatabase>(Sample());
+  auto db = SampleCopy();
   SatcoDxReader reader;
   SatcoDxMerger merger;
   try {

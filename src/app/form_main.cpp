@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include "app/app_names.h"
+#include "app/channel_editor_hook.h"
 #include "app/form_about.h"
 #include "app/key_filter.h"
 #include "app/port_combo_box.h"
@@ -88,6 +89,7 @@ void TFormMain::ConnectHandlers() {
   connect(w_.NShowForm, &QAction::triggered, this, &TFormMain::NShowFormClick);
   w_.CB_Com->SetBeforePopup([this] { RefreshPortTooltips(); });
   connect(w_.L_Reason, &QLabel::linkActivated, this, [this] { UndoLastHeaderChange(); });
+  InstallChannelEditorHook(*this, w_, header_, services_.dialogs, services_.messages);
   // A long path shows its end (the file name); the tooltip has all of it.
   connect(w_.E_FileName, &QLineEdit::textChanged, w_.E_FileName, &QLineEdit::setToolTip);
 

@@ -48,7 +48,11 @@ bool EditProgram(BoxDatabase& db, Slot slot, Edit edit) {
   if (!IsProgramSlot(slot)) return false;
   PROGRAM_INFO_T program = Tables(db).programs[At(slot)];
   if (!edit(MutableByteSpan(program.bytes))) return false;
+  // The show form's service type may differ from what the box form decodes
+  // to (see KeepServiceType); an edit of another field keeps it.
+  const std::uint8_t type = Tables(db).programsShow[At(slot)].service_type;
   StoreProgram(db, slot, program);
+  Tables(db).programsShow[At(slot)].service_type = type;
   return true;
 }
 
@@ -119,6 +123,19 @@ void CountOffGroups(BoxDatabase& db, const PROGRAM_INFO_SHOW_T& program) {
 }
 
 }  // namespace
+
+std::string_view ProgramTypeName(int type) {
+  switch (type) {
+    case 0:
+      return "TV";
+    case 1:
+      return "Radio";
+    case 2:
+      return "Data";
+    default:
+      return "Other";
+  }
+}
 
 int ProgramCount(const BoxDatabase& db) {
   return Tables(db).programHeader.program_count;

@@ -128,6 +128,9 @@ void ResetProviderGroup(BoxDatabase& db, int index);
 void ReadProgramPart(BoxDatabase& db, ByteSpan image);
 void WriteProgramPart(const BoxDatabase& db, MutableByteSpan image);
 
+// "TV", "Radio", "Data" or "Other" for a service type.
+std::string_view ProgramTypeName(int type);
+
 // The show form of one program, decoded from its box form.
 PROGRAM_INFO_SHOW_T DecodeProgram(const PROGRAM_INFO_T& program);
 

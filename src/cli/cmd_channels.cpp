@@ -1,9 +1,10 @@
 // `channels FILE.dld [--format table|csv|json]`: the satellites, transponders
-// and programs of a Data download file.
+// and programs of a Data download file; the edits are its subcommands.
 #include <iostream>
 #include <map>
 #include <memory>
 
+#include "cli/channel_file.h"
 #include "cli/commands.h"
 #include "dld/file_io.h"
 #include "satcodx/channel_listing.h"
@@ -31,15 +32,23 @@ int RunChannels(const std::string& path, ListingFormat format) {
 }  // namespace
 
 void AddChannelsCommand(CLI::App& app, CliContext& context) {
-  auto* cmd = app.add_subcommand("channels",
-                                 "List the satellites, transponders and programs of a Data download file");
+  auto* cmd = app.add_subcommand(
+      "channels",
+      "List the satellites, transponders and programs of a Data download file, or edit its programs");
   auto path = std::make_shared<std::string>();
   auto format = std::make_shared<ListingFormat>(ListingFormat::Table);
-  cmd->add_option("file", *path, "Data set download file (.dld)")->required();
+  cmd->add_option("file", *path, "Data set download file (.dld)");
   const std::map<std::string, ListingFormat> formats{
       {"table", ListingFormat::Table}, {"csv", ListingFormat::Csv}, {"json", ListingFormat::Json}};
   cmd->add_option("--format", *format, "table, csv or json")->transform(CLI::CheckedTransformer(formats));
-  cmd->callback([&context, path, format] { context.exitCode = RunChannels(*path, *format); });
+  AddChannelEditCommands(*cmd, context);
+  AddChannelSheetCommands(*cmd, context);
+  cmd->require_subcommand(0, 1);
+  cmd->callback([&context, cmd, path, format] {
+    if (!cmd->get_subcommands().empty()) return;  // an edit ran
+    if (path->empty()) throw CLI::RequiredError("file");
+    context.exitCode = RunChannels(*path, *format);
+  });
 }
 
 }  // namespace tuneflash::cli

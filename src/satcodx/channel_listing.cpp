@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "boxdb/program_edits.h"
 #include "boxdb/programs.h"
 #include "boxdb/show_text.h"
 #include "boxdb/transponders.h"
@@ -13,19 +14,6 @@ namespace tuneflash {
 namespace {
 
 constexpr std::string_view kFreeSatelliteName = "Uninstall";
-
-std::string ProgramType(int type) {
-  switch (type) {
-    case 0:
-      return "TV";
-    case 1:
-      return "Radio";
-    case 2:
-      return "Data";
-    default:
-      return "Other";
-  }
-}
 
 std::string CsvField(std::string_view text) {
   if (text.find_first_of(",\"\n") == std::string_view::npos) return std::string(text);
@@ -60,10 +48,13 @@ void WriteTable(std::ostream& out, const ChannelListing& l) {
   }
   out << "Programs (" << l.programs.size() << ")\n";
   for (const auto& p : l.programs) {
-    std::snprintf(line, sizeof line, "  %4d  %-16s  %-5s  sat %2d  tp %4d  sid %-10s  pids %s/%s%s\n", p.slot,
+    std::snprintf(line, sizeof line, "  %4d  %-16s  %-5s  sat %2d  tp %4d  sid %-10s  pids %s/%s%s", p.slot,
                   Printable(p.name).c_str(), p.type.c_str(), p.satellite, p.transponder, p.serviceId.c_str(),
                   p.videoPid.c_str(), p.audioPid.c_str(), p.scrambled ? "  scrambled" : "");
     out << line;
+    if (!p.favourites.empty()) out << "  fav";
+    for (const int g : p.favourites) out << " " << g;
+    out << "\n";
   }
 }
 
@@ -108,7 +99,9 @@ void WriteJson(std::ostream& out, const ChannelListing& l) {
         << ", \"type\": " << JsonString(p.type) << ", \"satellite\": " << p.satellite
         << ", \"transponder\": " << p.transponder << ", \"service_id\": " << JsonString(p.serviceId)
         << ", \"video_pid\": " << JsonString(p.videoPid) << ", \"audio_pid\": " << JsonString(p.audioPid)
-        << ", \"scrambled\": " << (p.scrambled ? "true" : "false") << "}";
+        << ", \"scrambled\": " << (p.scrambled ? "true" : "false") << ", \"favourites\": [";
+    for (std::size_t g = 0; g < p.favourites.size(); ++g) out << (g ? ", " : "") << p.favourites[g];
+    out << "]}";
   }
   out << "\n  ]\n}\n";
 }
@@ -143,13 +136,16 @@ ChannelListing ListChannels(const BoxDatabase& db) {
     ProgramRow row;
     row.slot = s;
     row.name = p.name;
-    row.type = ProgramType(p.service_type);
+    row.type = ProgramTypeName(p.service_type);
     row.transponder = p.tp_index;
     row.satellite = GetTpSatIndex(db, p.tp_index);
     row.serviceId = p.service_id_text;
     row.videoPid = p.pid_2_text;
     row.audioPid = p.pid_3_text;
     row.scrambled = p.scrambled != 0;
+    for (int g = 0; g < static_cast<int>(kFavGroupCapacity); ++g) {
+      if (IsInFavGroup(db, g, s)) row.favourites.push_back(g + 1);
+    }
     ++programsOnTp[p.tp_index];
     listing.programs.push_back(std::move(row));
   }

@@ -38,6 +38,7 @@ struct ProgramRow {
   std::string videoPid;
   std::string audioPid;
   bool scrambled = false;
+  std::vector<int> favourites;  // favourite groups holding it, numbered from 1
 };
 
 struct ChannelListing {

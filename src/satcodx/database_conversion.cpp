@@ -24,10 +24,13 @@ bool Fail(ConversionState& state, std::string why) {
 }  // namespace
 
 bool DldToDatabase(const std::filesystem::path& source, BoxDatabase& db, ConversionState& state) {
+  return DldBytesToDatabase(ReadWholeFile(source), db, state);
+}
+
+bool DldBytesToDatabase(ByteSpan file, BoxDatabase& db, ConversionState& state) {
   ResetDatabase(db);
   state.DatabaseSlot = 0;
   state.failure.clear();
-  const Bytes file = ReadWholeFile(source);
   try {
     DldImage unpacked = DldToImage(file, state.partitionCount);
     state.header = unpacked.header;

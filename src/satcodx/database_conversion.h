@@ -41,6 +41,8 @@ struct ConversionState {
 // with state.failure saying why and where, when a record, the block table or a
 // decompression fails. FileError when `source` cannot be read.
 bool DldToDatabase(const std::filesystem::path& source, BoxDatabase& db, ConversionState& state);
+// The same from the bytes of a download file already read.
+bool DldBytesToDatabase(ByteSpan file, BoxDatabase& db, ConversionState& state);
 
 // Encodes the tables, packs them into the slot the source used (slot 2 when
 // none was found), writes the block table and slot header, renews or copies

@@ -163,7 +163,7 @@ class WindowLayoutTest : public QObject {
     QStringList texts;
     for (QAction* action : menu->actions())
       texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(texts, (QStringList{"About...", "-", "Exit"}));
+    QCOMPARE(texts, (QStringList{QStringLiteral("Channels\u2026"), "About...", "-", "Exit"}));
     QSignalSpy exit(&rig.form, &TFormMain::exitRequested);
     rig.Child<QAction>("NClose")->trigger();
     QCOMPARE(exit.count(), 1);

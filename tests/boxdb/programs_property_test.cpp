@@ -1,14 +1,17 @@
-// Thousands of random adds and deletes against a model of what must hold:
-// the list and its counters, favourite groups compacted, provider groups
-// counted and freed at 0, CA group counts, and system block references
-// cleared exactly for the programs deleted.
+// Thousands of random adds, deletes, moves, reorders, renames and favourite
+// changes against a model of what must hold: the list in its order and its
+// counters, names, favourite groups compacted, provider groups counted and
+// freed at 0, CA group counts, and system block references cleared exactly
+// for the programs deleted. Refused edits change nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <vector>
 
 #include "boxdb/field_tables.h"
+#include "boxdb/program_edits.h"
 #include "boxdb/programs.h"
 #include "boxdb/system_sector.h"
 #include "fixtures.h"
@@ -23,6 +26,7 @@ constexpr int kTps = 30;
 
 struct Model {
   std::map<Slot, PROGRAM_INFO_SHOW_T> programs;
+  std::vector<Slot> order;
   std::array<std::vector<Slot>, kFavGroupCapacity> favs;
   std::array<int, kProviders> providerCounts{};
   std::array<bool, kProviders> providerEverUsed{};
@@ -73,6 +77,7 @@ class ProgramsProperty : public ::testing::Test {
     }
     if (slot == kNoSlot) return;  // the transponder is full
     model.programs[slot] = p;
+    model.order.push_back(slot);
     // What the box does when it files a program into its groups.
     if (p.provider_index >= 0) {
       const auto g = static_cast<std::size_t>(p.provider_index);
@@ -115,6 +120,61 @@ class ProgramsProperty : public ::testing::Test {
       }
     }
     model.programs.erase(slot);
+    std::erase(model.order, slot);
+  }
+
+  Slot AnyProgram() { return model.order.empty() ? kNoSlot : model.order[rng() % model.order.size()]; }
+
+  // A place one past the end is refused.
+  void MoveOne() {
+    const Slot slot = AnyProgram();
+    const auto place = static_cast<int>(rng() % (model.order.size() + 1));
+    const bool fits = slot != kNoSlot && static_cast<std::size_t>(place) < model.order.size();
+    ASSERT_EQ(MoveProgram(*db, slot, place), fits);
+    if (!fits) return;
+    std::erase(model.order, slot);
+    model.order.insert(model.order.begin() + place, slot);
+  }
+
+  // Names of 17 and 18 bytes or with a zero byte are refused.
+  void RenameOne() {
+    const Slot slot = AnyProgram();
+    std::string name(rng() % 19, static_cast<char>('A' + rng() % 26));
+    if (!name.empty() && rng() % 8 == 0) name[rng() % name.size()] = '\0';
+    const bool fits = slot != kNoSlot && name.size() <= 16 && name.find('\0') == std::string::npos;
+    ASSERT_EQ(RenameProgram(*db, slot, name), fits);
+    if (fits) model.programs[slot].name = name;
+  }
+
+  // Group 8 (one past the last) is refused, as is a 201st member.
+  void ToggleFavourite() {
+    const Slot slot = AnyProgram();
+    const auto group = static_cast<int>(rng() % (kFavGroupCapacity + 1));
+    if (slot == kNoSlot || group == static_cast<int>(kFavGroupCapacity)) {
+      ASSERT_FALSE(AddToFavGroup(*db, group, slot));
+      return;
+    }
+    auto& members = model.favs[static_cast<std::size_t>(group)];
+    if (std::find(members.begin(), members.end(), slot) != members.end()) {
+      ASSERT_TRUE(IsInFavGroup(*db, group, slot));
+      RemoveFromFavGroup(*db, group, slot);
+      std::erase(members, slot);
+    } else {
+      ASSERT_FALSE(IsInFavGroup(*db, group, slot));
+      const bool fits = members.size() < kFavGroupMembers;
+      ASSERT_EQ(AddToFavGroup(*db, group, slot), fits);
+      if (fits) members.push_back(slot);
+    }
+  }
+
+  // A shuffled list is taken; one with a program twice or missing is refused.
+  void Reorder() {
+    std::vector<Slot> order = model.order;
+    std::shuffle(order.begin(), order.end(), rng);
+    const bool spoil = order.size() > 1 && rng() % 3 == 0;
+    if (spoil) order.back() = order.front();
+    ASSERT_EQ(SetProgramOrder(*db, order), !spoil);
+    if (!spoil) model.order = order;
   }
 
   void DeleteOne() {
@@ -139,7 +199,11 @@ class ProgramsProperty : public ::testing::Test {
   void ExpectModel() {
     testing::ExpectListConsistent(*db);
     ASSERT_EQ(static_cast<std::size_t>(db->programHeader().program_count), model.programs.size());
-    for (const auto& [slot, p] : model.programs) ASSERT_TRUE(IsProgramUsed(*db, slot));
+    for (const auto& [slot, p] : model.programs) {
+      ASSERT_TRUE(IsProgramUsed(*db, slot));
+      ASSERT_EQ(db->programsShow()[static_cast<std::size_t>(slot)].name, p.name);
+    }
+    ASSERT_EQ(ProgramListOrder(*db), model.order);
     for (std::size_t g = 0; g < kFavGroupCapacity; ++g) {
       const auto& show = db->favGroupsShow()[g];
       const auto& box = db->favGroups()[g].bytes;
@@ -180,12 +244,20 @@ class ProgramsProperty : public ::testing::Test {
 TEST_F(ProgramsProperty, RandomAddsAndDeletesKeepEveryInvariant) {
   for (int op = 0; op < 6000; ++op) {
     const auto dice = rng() % 100;
-    if (dice < 52) {
+    if (dice < 40) {
       AddOne();
-    } else if (dice < 97) {
+    } else if (dice < 72) {
       DeleteOne();
-    } else {
+    } else if (dice < 74) {
       DeleteTp();
+    } else if (dice < 84) {
+      MoveOne();
+    } else if (dice < 88) {
+      RenameOne();
+    } else if (dice < 98) {
+      ToggleFavourite();
+    } else {
+      Reorder();
     }
     ASSERT_NO_FATAL_FAILURE(testing::ExpectListConsistent(*db)) << "after operation " << op;
     if (op % 20 == 0) {
