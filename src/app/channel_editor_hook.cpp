@@ -16,11 +16,9 @@
 namespace tuneflash::app {
 namespace {
 
-// Beside the mode list, right-aligned above the file field.
-constexpr int kButtonWidth = 100;
-constexpr int kButtonX = kClientWidth - 12 - kButtonWidth + 1;
-constexpr int kButtonY = 41;
-constexpr int kButtonHeight = 26;
+// At the end of the file row, which gives it room while it shows.
+constexpr int kButtonWidth = 90;
+constexpr int kButtonGap = 6;
 
 bool DataFileChosen(const MainWidgets& w, const DownloadHeaderState& header) {
   return !w.E_FileName->text().isEmpty() && header.loadedFrom().has_value() &&
@@ -37,7 +35,8 @@ void InstallChannelEditorHook(QWidget& form, MainWidgets& w, const DownloadHeade
 
   auto* panel = new QFrame(w.P_Main);
   panel->setObjectName(QStringLiteral("P_Channels"));
-  panel->setGeometry(kButtonX, kButtonY, kButtonWidth, kButtonHeight);
+  const QRect field = w.E_FileName->geometry();
+  panel->setGeometry(field.right() + 1 - kButtonWidth, field.y() - 1, kButtonWidth, field.height() + 2);
   auto* button = new QPushButton(QStringLiteral("Channels\u2026"), panel);
   button->setObjectName(QStringLiteral("SB_Channels"));
   button->setFocusPolicy(Qt::TabFocus);
@@ -45,10 +44,11 @@ void InstallChannelEditorHook(QWidget& form, MainWidgets& w, const DownloadHeade
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(button);
 
-  auto refresh = [&w, &header, action, panel] {
+  auto refresh = [&w, &header, action, panel, field] {
     const bool chosen = DataFileChosen(w, header);
     action->setEnabled(chosen);
     panel->setVisible(chosen);
+    w.E_FileName->setGeometry(field.adjusted(0, 0, chosen ? -(kButtonWidth + kButtonGap) : 0, 0));
   };
   refresh();
   // The file field is filled before the file's header is read: look once

@@ -15,7 +15,7 @@ namespace tuneflash::app {
 namespace {
 
 QString FromBox(const std::string& bytes) {
-  return QString::fromStdString(Latin1ToUtf8(bytes));
+  return QString::fromStdString(NameToText(bytes));
 }
 
 class RenameCommand : public QUndoCommand {
@@ -173,14 +173,14 @@ bool ChannelTableModel::setData(const QModelIndex& index, const QVariant& value,
 }
 
 bool ChannelTableModel::Rename(Slot slot, const QString& name) {
-  const auto bytes = Utf8ToLatin1(name.toStdString());
+  const std::string& before = db_.programsShow()[static_cast<std::size_t>(slot)].name;
+  const auto bytes = TextToName(name.toStdString(), before);
   if (!bytes) {
     return Refuse(QStringLiteral("\"%1\" has characters the box cannot show").arg(name));
   }
   if (const std::string fault = NameFault(*bytes); !fault.empty()) {
     return Refuse(QString::fromStdString(fault));
   }
-  const std::string& before = db_.programsShow()[static_cast<std::size_t>(slot)].name;
   if (before == *bytes) return true;
   undo_.push(new RenameCommand(*this, slot, before, *bytes));
   return true;

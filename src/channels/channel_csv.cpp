@@ -79,7 +79,7 @@ struct Row {
   std::optional<int> place;
 };
 
-Row ReadRow(const CsvRecord& r, const Columns& c) {
+Row ReadRow(const BoxDatabase& db, const CsvRecord& r, const Columns& c) {
   if (r.fields.size() != c.count) {
     throw ChannelEditError(
         std::to_string(r.fields.size()) + " fields where the header has " + std::to_string(c.count), r.line);
@@ -91,8 +91,8 @@ Row ReadRow(const CsvRecord& r, const Columns& c) {
     throw ChannelEditError("slot '" + r.fields[c.slot] + "' is not a program slot (0 to 3999)", r.line);
   }
   row.slot = static_cast<Slot>(*slot);
-  const auto name = Utf8ToLatin1(r.fields[c.name]);
-  if (!name) throw ChannelEditError("the name has characters the box cannot show (it keeps Latin-1)", r.line);
+  const auto name = TextToName(r.fields[c.name], db.programsShow()[static_cast<std::size_t>(row.slot)].name);
+  if (!name) throw ChannelEditError(kNameCharsetFault, r.line);
   if (const std::string fault = NameFault(*name); !fault.empty()) throw ChannelEditError(fault, r.line);
   row.name = *name;
   row.favourites = ParseFavourites(r.fields[c.favourites], r.line);
@@ -120,7 +120,7 @@ std::string ExportChannelCsv(const BoxDatabase& db) {
   std::string out;
   AppendCsvRecord(out, kColumns);
   for (const ChannelRow& row : ChannelRows(db)) {
-    AppendCsvRecord(out, {std::to_string(row.place), std::to_string(row.slot), Latin1ToUtf8(row.name),
+    AppendCsvRecord(out, {std::to_string(row.place), std::to_string(row.slot), NameToText(row.name),
                           row.satellite, row.frequency, row.polarisation, row.type, row.serviceId,
                           row.scrambled ? "1" : "0", FavouritesText(row.favourites)});
   }
@@ -136,7 +136,7 @@ ChannelPlan PlanFromCsv(const BoxDatabase& db, std::string_view csv) {
   for (const Slot s : list) seenOn[s] = 0;
   std::vector<Row> rows;
   for (std::size_t i = 1; i < records.size(); ++i) {
-    Row row = ReadRow(records[i], columns);
+    Row row = ReadRow(db, records[i], columns);
     const auto it = seenOn.find(row.slot);
     if (it == seenOn.end()) {
       throw ChannelEditError("slot " + std::to_string(row.slot) + " names no program in use", row.line);

@@ -25,7 +25,7 @@ bool SameText(std::string_view a, std::string_view b) {
 
 bool Chooses(const ProgramSelector& s, const ChannelRow& row) {
   if (!s.slots.empty() && std::find(s.slots.begin(), s.slots.end(), row.slot) == s.slots.end()) return false;
-  if (!s.name.empty() && !GlobMatch(s.name, Latin1ToUtf8(row.name))) return false;
+  if (!s.name.empty() && !GlobMatch(s.name, NameToText(row.name))) return false;
   if (!s.satellite.empty() && row.satellite != s.satellite) return false;
   if (!s.type.empty() && !SameText(s.type, row.type)) return false;
   return !s.scrambled || *s.scrambled == row.scrambled;
@@ -77,11 +77,12 @@ ChannelPlan PlanRename(const BoxDatabase& db, const std::vector<Slot>& chosen, s
   if (chosen.size() > 1) {
     throw ChannelEditError(std::to_string(chosen.size()) + " programs are chosen; a rename takes one");
   }
-  const auto name = Utf8ToLatin1(utf8Name);
-  if (!name) throw ChannelEditError("the name has characters the box cannot show (it keeps Latin-1)");
+  const std::string& current = db.programsShow()[static_cast<std::size_t>(chosen.front())].name;
+  const auto name = TextToName(utf8Name, current);
+  if (!name) throw ChannelEditError(kNameCharsetFault);
   if (const std::string fault = NameFault(*name); !fault.empty()) throw ChannelEditError(fault);
   ChannelPlan plan;
-  if (db.programsShow()[static_cast<std::size_t>(chosen.front())].name != *name) {
+  if (current != *name) {
     plan.renames.emplace_back(chosen.front(), *name);
   }
   return plan;

@@ -69,5 +69,29 @@ TEST(NameText, Latin1SurvivesUtf8AndOtherTextIsRefused) {
   }
 }
 
+// Lists bring Latin-1 and UTF-8 names: each shows as what it is, an unchanged
+// text gives back the very bytes, and an edit keeps the name's character set.
+TEST(NameText, ANameShowsAndKeepsItsCharacterSet) {
+  struct Case {
+    std::string bytes;   // the name in the box
+    std::string shown;   // as UTF-8 text
+    std::string edited;  // a new text for it
+    std::string stored;  // the bytes the new text becomes
+  };
+  const Case cases[] = {
+      {"WDR K\xF6ln", "WDR K\xC3\xB6ln", "K\xC3\xB6ln", "K\xF6ln"},                            // Latin-1
+      {"WDR K\xC3\xB6ln", "WDR K\xC3\xB6ln", "K\xC3\xB6ln", "K\xC3\xB6ln"},                    // UTF-8
+      {"ABCDEFGHIJKLMNO\xC3", "ABCDEFGHIJKLMNO\xEF\xBF\xBD", "\xE2\x82\xAC", "\xE2\x82\xAC"},  // cut at 16
+      {"Das Erste", "Das Erste", "Das Erste HD", "Das Erste HD"},                              // ASCII
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NameToText(c.bytes), c.shown) << c.bytes;
+    EXPECT_EQ(TextToName(c.shown, c.bytes), c.bytes) << c.bytes;
+    EXPECT_EQ(TextToName(c.edited, c.bytes), c.stored) << c.bytes;
+  }
+  EXPECT_FALSE(TextToName("\xE2\x82\xAC", "K\xF6ln")) << "beyond Latin-1 in a Latin-1 name";
+  EXPECT_FALSE(TextToName("\xC3x", "K\xC3\xB6ln")) << "not UTF-8";
+}
+
 }  // namespace
 }  // namespace tuneflash
