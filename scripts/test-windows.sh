@@ -105,7 +105,7 @@ for set in data all; do
   start_box "win-$set" 5 --flash "$WORK/win-$set.flash"
   start_box "linux-$set" 6 --flash "$WORK/linux-$set.flash"
   win "down-$set" download --port COM5 "$set.dld" || { cat "down-$set.err"; fail "download $set"; }
-  grep -qx "Update Success!" "down-$set.out" || fail "download $set: no success line"
+  grep -q "^Update Success!" "down-$set.out" || { cat "down-$set.out" "down-$set.err"; fail "download $set: no success line"; }
   "$CLI_LINUX" download --port "$WORK/linux-$set" "$set.dld" >/dev/null
   win "up-$set" upload --port COM5 --set "$set" "win-$set-back.dld" || { cat "up-$set.err"; fail "upload $set"; }
   "$CLI_LINUX" upload --port "$WORK/linux-$set" --set "$set" "linux-$set-back.dld" >/dev/null
@@ -134,6 +134,7 @@ for _ in $(seq 200); do grep -q "Transfer" pulled.out 2>/dev/null && break; slee
 sleep 0.5
 pulled_at=$(now_ms)
 kill -KILL "${BOX_PIDS[0]}"
+wait "${BOX_PIDS[0]}" 2>/dev/null || true
 set +e
 wait "$cli"
 rc=$?
