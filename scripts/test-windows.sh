@@ -44,10 +44,12 @@ cd "$WORK"
 
 # A prefix of our own (made once, about 7 s), and a wineserver that stays for
 # the whole run, its stderr in a file: it gets SIGHUP when a line hangs up.
-if [ ! -d "$WINEPREFIX/dosdevices" ]; then
+mkdir -p "$WINEPREFIX"
+wineserver -k 2>/dev/null || true  # one left by an interrupted run
+wineserver -p >wineserver.log 2>&1 || { cat wineserver.log; fail "wineserver"; }
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >wineboot.log 2>&1 || { cat wineboot.log; fail "wineboot"; }
 fi
-wineserver -p >wineserver.log 2>&1
 rm -f "$WINEPREFIX"/dosdevices/com[5-9]
 
 # --- The unit tests ---------------------------------------------------------
