@@ -24,8 +24,8 @@ constexpr DWORD kWriteLimitMs = 2000;
 // How often a wait asks the driver for queued input (and whether the device
 // is still there).
 constexpr auto kPollInterval = std::chrono::milliseconds(1);
-// Driver queue sizes asked for: a whole frame each way.
-constexpr DWORD kQueueSize = 4096;
+// Driver queue sizes asked for: above the largest frame each way.
+constexpr DWORD kQueueSize = 3072;
 
 HANDLE AsHandle(void* handle) {
   return static_cast<HANDLE>(handle);
