@@ -2,6 +2,9 @@
 BUILD      ?= build
 BUILD_SAN  ?= build-asan
 BUILD_FUZZ ?= build-fuzz
+# The Windows cross build (CMakePresets.json "windows") and its libraries.
+BUILD_WIN  := build-windows
+WIN_DEPS   := build-windows-deps
 JOBS       ?= $(shell nproc)
 # Seconds per fuzz target for `make fuzz`.
 FUZZ_SECONDS ?= 180
@@ -17,7 +20,7 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 endif
 
-.PHONY: all deps build build-asan build-fuzz demo test test-asan fuzz package format bench soak clean
+.PHONY: all deps build build-asan build-fuzz demo test test-asan fuzz package format bench soak clean windows test-windows
 
 all: build
 
@@ -63,6 +66,17 @@ fuzz: build-fuzz
 	    $(BUILD_FUZZ)/fuzz/seeds/$$name fuzz/corpus/$$name || exit 1; \
 	done
 
+# tuneflash-cli.exe and its zip, cross-built with mingw-w64 (no window).
+windows:
+	@./scripts/install-windows-deps.sh
+	@./scripts/build-windows-deps.sh $(WIN_DEPS)
+	@cmake --preset windows $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_WIN) -j $(JOBS) -- --no-print-directory
+
+# The Windows unit tests and the Windows CLI against the simulated box, under wine.
+test-windows: build windows
+	@./scripts/test-windows.sh $(BUILD) $(BUILD_WIN)
+
 # The Debian package: $(BUILD)/tuneflash_<version>_<arch>.deb
 package: build
 	@cmake --build $(BUILD) --target package -- --no-print-directory
@@ -74,4 +88,4 @@ bench: build
 	@./scripts/bench.sh $(BUILD)/bin
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD_WIN)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the tools need.
+# Installs every Debian package the build, the tests and the tools need; or,
+# given package names, those instead (scripts/install-windows-deps.sh).
 # Idempotent and non-interactive: packages already present are skipped, and
 # apt-get update runs at most once, only when something is missing.
 set -euo pipefail
@@ -18,6 +19,7 @@ PACKAGES=(
   # the window's font; screenshots on a virtual desktop, banner pictures
   fonts-liberation xvfb xauth x11-utils imagemagick openbox
 )
+if [ $# -gt 0 ]; then PACKAGES=("$@"); fi
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do
@@ -35,5 +37,5 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
+$SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"

@@ -2,8 +2,9 @@
 // window shows them, one per line; on a terminal the transfer, erase and
 // program phases show a progress bar (following the byte counts and steps of
 // the progress events) with rate and time left instead of their percentage
-// lines. Why a run failed goes to the log stream. Ctrl-C (SIGINT) closes the
-// port, which is how a run is stopped, just as Reset does in the window.
+// lines. Why a run failed goes to the log stream. Ctrl-C (SIGINT; Ctrl-C or
+// Ctrl-Break on Windows) closes the port, which is how a run is stopped, just
+// as Reset does in the window.
 #pragma once
 
 #include <chrono>
@@ -11,28 +12,11 @@
 #include <ostream>
 #include <string>
 
+#include "cli/console_platform.h"
 #include "link/com_port.h"
 #include "link/run_observer.h"
 
 namespace tuneflash::cli {
-
-// SIGINT blocked and delivered to a descriptor for as long as the object lives.
-class InterruptSignal {
- public:
-  InterruptSignal();
-  ~InterruptSignal();
-  InterruptSignal(const InterruptSignal&) = delete;
-  InterruptSignal& operator=(const InterruptSignal&) = delete;
-
-  // True once SIGINT has arrived (checks without waiting).
-  bool Arrived();
-  // Waits up to `limit` for SIGINT; true when it arrived.
-  bool WaitFor(std::chrono::milliseconds limit);
-
- private:
-  int fd_ = -1;
-  bool arrived_ = false;
-};
 
 class ConsoleObserver final : public RunObserver {
  public:

@@ -1,16 +1,14 @@
 // One thread per port; the main thread only watches for Ctrl-C.
 #include "cli/port_lanes.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <iostream>
 #include <thread>
 
 #include "cli/commands.h"
 #include "cli/console_observer.h"
-#include "link/posix_com_port.h"
 #include "link/start_loop.h"
+#include "link/system_com_port.h"
 #include "link/upgrade_status.h"
 #include "runlog/counting_com_port.h"
 
@@ -39,8 +37,8 @@ std::string Summary(const RunRecord& record) {
 void RunLane(int index, const std::string& name, const std::vector<PortDevice>& devices,
              const LanesOptions& options, const LaneJobMaker& make, StopFlag& stop, LaneConsole& console,
              LaneOutcome& outcome) {
-  PosixComPort posix;
-  CountingComPort port(posix);
+  const auto system = MakeSystemComPort();
+  CountingComPort port(*system);
   LaneObserver observer(index, port, stop, console);
   const auto device = ResolvePortName(name, devices);
   if (!device) {
@@ -89,7 +87,7 @@ int RunOnPorts(const std::vector<std::string>& names, const std::vector<PortDevi
   // mask and only this thread hears it.
   InterruptSignal interrupt;
   StopFlag stop;
-  LaneConsole console(std::cout, std::cerr, ::isatty(STDOUT_FILENO) != 0, names);
+  LaneConsole console(std::cout, std::cerr, StdoutIsTerminal(), names);
   std::vector<LaneOutcome> outcomes(names.size());
   std::atomic<std::size_t> running{names.size()};
   std::vector<std::thread> threads;

@@ -1,8 +1,6 @@
 // Opening the port of a CLI run and running its Start loop.
 #include "cli/port_session.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "cli/commands.h"
@@ -41,9 +39,9 @@ LinkTiming PortSession::timing() const {
 
 PortSession::PortSession(const PortOptions& options)
     : options_(options),
-      trace_(options.trace ? std::make_unique<TracingComPort>(posix_, std::cerr) : nullptr),
-      counting_(trace_ ? static_cast<ComPort&>(*trace_) : posix_),
-      observer_(port(), interrupt_, std::cout, std::cerr, ::isatty(STDOUT_FILENO) != 0) {}
+      trace_(options.trace ? std::make_unique<TracingComPort>(*system_, std::cerr) : nullptr),
+      counting_(trace_ ? static_cast<ComPort&>(*trace_) : *system_),
+      observer_(port(), interrupt_, std::cout, std::cerr, StdoutIsTerminal()) {}
 
 std::optional<int> PortSession::Open() {
   const auto devices = ListPortDevices(DefaultBoxRegistry());

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "cli/console_observer.h"
-#include "link/posix_com_port.h"
 #include "link/start_loop.h"
+#include "link/system_com_port.h"
 #include "link/tracing_com_port.h"
 #include "runlog/box_log.h"
 #include "runlog/counting_com_port.h"
@@ -59,7 +59,7 @@ class PortSession {
 
  private:
   PortOptions options_;
-  PosixComPort posix_;
+  std::unique_ptr<ComPort> system_ = MakeSystemComPort();
   std::unique_ptr<TracingComPort> trace_;
   CountingComPort counting_;
   InterruptSignal interrupt_;

@@ -1,27 +1,15 @@
 // Per-user work directory.
 #include "dld/work_dir.h"
 
-#include <stdlib.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "dld/file_io.h"
+#include "dld/work_dir_platform.h"
 
 namespace tuneflash {
 
 std::filesystem::path DefaultWorkDirectory() {
-  std::filesystem::path base;
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state != '\0') {
-    base = state;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    base = std::filesystem::path(home) / ".local" / "state";
-  } else {
-    base = std::filesystem::temp_directory_path();
-  }
-  const auto dir = base / "tuneflash";
+  const auto dir = UserStateDirectory();
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) throw FileError(dir, "cannot create the work directory: " + ec.message());
@@ -32,11 +20,7 @@ PrivateWorkDirectory::PrivateWorkDirectory(const std::filesystem::path& base) {
   std::error_code ec;
   std::filesystem::create_directories(base, ec);
   if (ec) throw FileError(base, "cannot create the work directory: " + ec.message());
-  std::string pattern = (base / "run-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw FileError(base, std::string("cannot create a private work directory: ") + std::strerror(errno));
-  }
-  path_ = pattern;
+  path_ = MakePrivateDirectory(base, "run-");
 }
 
 PrivateWorkDirectory::~PrivateWorkDirectory() {

@@ -1,16 +1,12 @@
 // The registry of running simulated boxes: one file per box.
 #include "link/box_registry.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
 #include <fstream>
 
 #include "dld/file_io.h"
+#include "link/process_facts.h"
 
 namespace tuneflash {
 namespace {
@@ -18,18 +14,14 @@ namespace {
 constexpr std::string_view kEntryPrefix = "box-";
 
 // The pid in an entry name "box-<pid>-<device>", or 0.
-pid_t PidOfEntry(const std::string& name) {
+ProcessId PidOfEntry(const std::string& name) {
   if (name.rfind(kEntryPrefix, 0) != 0) return 0;
-  pid_t pid = 0;
+  ProcessId pid = 0;
   for (std::size_t i = kEntryPrefix.size(); i < name.size() && name[i] != '-'; ++i) {
     if (name[i] < '0' || name[i] > '9' || pid > 10'000'000) return 0;
     pid = pid * 10 + (name[i] - '0');
   }
   return pid;
-}
-
-bool ProcessRuns(pid_t pid) {
-  return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
 std::string Sanitised(const std::string& device) {
@@ -39,15 +31,6 @@ std::string Sanitised(const std::string& device) {
 }
 
 }  // namespace
-
-std::filesystem::path DefaultBoxRegistry() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::error_code ec;
-  if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime, ec)) {
-    return std::filesystem::path(runtime) / "tuneflash-boxes";
-  }
-  return std::filesystem::temp_directory_path(ec) / ("tuneflash-boxes-" + std::to_string(::getuid()));
-}
 
 std::vector<PortDevice> ListAnnouncedBoxes(const std::filesystem::path& registry) {
   struct Found {
@@ -59,7 +42,7 @@ std::vector<PortDevice> ListAnnouncedBoxes(const std::filesystem::path& registry
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(registry, ec)) {
     const std::string name = entry.path().filename().string();
-    const pid_t pid = PidOfEntry(name);
+    const ProcessId pid = PidOfEntry(name);
     if (pid == 0) continue;
     if (!ProcessRuns(pid)) {
       std::filesystem::remove(entry.path(), ec);
@@ -84,7 +67,8 @@ BoxAnnouncement::BoxAnnouncement(const std::filesystem::path& registry, const st
   std::error_code ec;
   std::filesystem::create_directories(registry, ec);
   if (ec) throw FileError(registry, "cannot create the box registry: " + ec.message());
-  file_ = registry / (std::string(kEntryPrefix) + std::to_string(::getpid()) + "-" + Sanitised(devicePath));
+  file_ = registry /
+          (std::string(kEntryPrefix) + std::to_string(CurrentProcessId()) + "-" + Sanitised(devicePath));
   const std::string line = devicePath + "\n";
   WriteFileAtomically(file_, ByteSpan(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
 }

@@ -12,7 +12,8 @@
 namespace tuneflash {
 
 // $XDG_RUNTIME_DIR/tuneflash-boxes when that variable names a directory,
-// otherwise /tmp/tuneflash-boxes-<uid>.
+// otherwise /tmp/tuneflash-boxes-<uid>; %LOCALAPPDATA%\Tuneflash\boxes on
+// Windows.
 std::filesystem::path DefaultBoxRegistry();
 
 // The boxes announced in `registry` whose process still runs, oldest first.

@@ -1,8 +1,6 @@
 // Port entries: the machine's serial ports, then the announced simulated boxes.
 #include "link/port_names.h"
 
-#include <libserialport.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -12,10 +10,6 @@
 namespace tuneflash {
 namespace {
 
-bool IsAdapter(const std::string& path) {
-  return path.find("ttyUSB") != std::string::npos || path.find("ttyACM") != std::string::npos;
-}
-
 std::string Upper(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -23,24 +17,6 @@ std::string Upper(std::string_view text) {
 }
 
 }  // namespace
-
-std::vector<PortDevice> ListMachinePorts() {
-  std::vector<PortDevice> ports;
-  sp_port** list = nullptr;
-  if (sp_list_ports(&list) != SP_OK || list == nullptr) return ports;
-  for (sp_port** p = list; *p != nullptr; ++p) {
-    const char* name = sp_get_port_name(*p);
-    const char* description = sp_get_port_description(*p);
-    if (name == nullptr) continue;
-    ports.push_back({name, description != nullptr ? description : "serial port"});
-  }
-  sp_free_port_list(list);
-  std::stable_sort(ports.begin(), ports.end(), [](const PortDevice& a, const PortDevice& b) {
-    if (IsAdapter(a.path) != IsAdapter(b.path)) return IsAdapter(a.path);
-    return a.path < b.path;
-  });
-  return ports;
-}
 
 std::vector<PortEntry> MakePortEntries(const std::vector<PortDevice>& devices) {
   std::vector<PortEntry> entries;
@@ -70,7 +46,8 @@ std::optional<int> PortEntryIndex(std::string_view name) {
   std::string_view digits;
   if (upper.rfind("COM.", 0) == 0 && upper.size() == 6) {
     digits = std::string_view(upper).substr(4);
-  } else if (upper.rfind("COM", 0) == 0 && (upper.size() == 4 || upper.size() == 5) && upper[3] != '0') {
+  } else if (ShortComNamesAreEntries() && upper.rfind("COM", 0) == 0 &&
+             (upper.size() == 4 || upper.size() == 5) && upper[3] != '0') {
     digits = std::string_view(upper).substr(3);
   } else {
     return std::nullopt;

@@ -1,8 +1,9 @@
 // Port names as the window and the CLI know them. The window lists ten
 // entries, "COM.01" to "COM.10"; entry k opens the k-th device of an ordered
 // list: the machine's serial ports (USB and ACM adapters first), then the
-// simulated boxes that tuneflash-boxsim announces. "COM1".."COM10" name the
-// same entries; any other name is taken as a device path.
+// simulated boxes that tuneflash-boxsim announces. On POSIX "COM1".."COM10"
+// name the same entries; on Windows they are the ports' own names ("COM1" ..
+// "COM256"). Any other name is taken as a device path.
 #pragma once
 
 #include <filesystem>
@@ -28,9 +29,14 @@ struct PortEntry {
   std::string tooltip;  // names the device, or says that there is none
 };
 
-// The machine's serial ports (libserialport), USB and ACM adapters first,
-// then the others, each group in name order.
+// The machine's serial ports, adapters first, then the others, each group in
+// name order: libserialport's list on POSIX (USB and ACM adapters first); on
+// Windows SetupAPI's COM ports and HARDWARE\DEVICEMAP\SERIALCOMM (USB first).
 std::vector<PortDevice> ListMachinePorts();
+
+// True where "COM1".."COM10" name entries (POSIX); false where they name the
+// ports themselves (Windows).
+bool ShortComNamesAreEntries();
 
 // The ten entries over `devices` (machine ports first, then simulated boxes).
 std::vector<PortEntry> MakePortEntries(const std::vector<PortDevice>& devices);
@@ -38,8 +44,8 @@ std::vector<PortEntry> MakePortEntries(const std::vector<PortDevice>& devices);
 // Machine ports and the boxes announced in `registry` (see box_registry.h).
 std::vector<PortDevice> ListPortDevices(const std::filesystem::path& registry);
 
-// The 0-based entry index of "COM.01".."COM.10" or "COM1".."COM10"
-// (case-insensitive), or nothing for any other text.
+// The 0-based entry index of "COM.01".."COM.10", or of "COM1".."COM10" where
+// those name entries (case-insensitive); nothing for any other text.
 std::optional<int> PortEntryIndex(std::string_view name);
 
 // The device that `name` opens: an entry name maps through `devices`; any

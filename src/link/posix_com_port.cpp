@@ -17,6 +17,8 @@
 #include <cstring>
 #include <thread>
 
+#include "link/port_opening.h"
+
 namespace tuneflash {
 namespace {
 
@@ -96,8 +98,7 @@ LinkFailure PosixComPort::OpenFailure(const std::string& what, int error) const 
 
 LinkFailure PosixComPort::Gone() {
   CloseComPort();
-  const std::string who = PortLabel().empty() ? device_ : PortLabel() + " (" + device_ + ")";
-  return Failure(FailureCause::PortGone, who + " went away");
+  return Failure(FailureCause::PortGone, WentAwayText(*this));
 }
 
 LinkFailure PosixComPort::CallFailed(int error, FailureCause cause) {
@@ -136,15 +137,7 @@ LinkStatus PosixComPort::OpenComPort(const std::string& device) {
   }
   fd_ = fd;
   open_ = true;
-  LinkStatus ok = Configure();
-  if (ok) ok = PurgeComPort();
-  if (!ok) {
-    LinkFailure failure = ok.error();
-    CloseComPort();
-    failure.cause = FailureCause::OpenFailed;
-    if (failure.detail.find(device_) == std::string::npos) failure.detail = device_ + ": " + failure.detail;
-    return failure;
-  }
+  if (auto settled = SettleOpenedPort(*this, Configure()); !settled) return settled;
   NotifyState(true);
   return LinkOk();
 }

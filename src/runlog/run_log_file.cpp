@@ -1,31 +1,10 @@
 // Appending records to a JSON Lines file.
 #include "runlog/run_log_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "dld/file_io.h"
+#include "runlog/append_file.h"
 
 namespace tuneflash {
-namespace {
-
-std::string ErrnoText(const char* what) {
-  return std::string(what) + ": " + std::strerror(errno);
-}
-
-// One write call; retried only when a signal came before any byte went.
-ssize_t WriteOnce(int fd, std::string_view data) {
-  for (;;) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n >= 0 || errno != EINTR) return n;
-  }
-}
-
-}  // namespace
 
 std::string RunLogFailure::Describe() const {
   return "'" + path.string() + "': " + reason;
@@ -36,37 +15,20 @@ std::optional<RunLogFile> RunLogFile::Open(const std::filesystem::path& path, Ru
   failure = RunLogFailure{path, {}};
   std::error_code ec;
   const bool existed = std::filesystem::exists(path, ec);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    failure.reason = ErrnoText("cannot open for appending");
-    return std::nullopt;
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    failure.reason = ErrnoText("cannot stat");
-    ::close(fd);
-    return std::nullopt;
-  }
-  const bool regular = S_ISREG(info.st_mode);
-  char last = '\n';
-  if (regular && info.st_size > 0) {
-    // The descriptor is write-only; look at the last byte through a second one.
-    const int reader = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (reader >= 0) {
-      if (::pread(reader, &last, 1, info.st_size - 1) != 1) last = '\n';
-      ::close(reader);
-    }
-  }
-  if (regular && !existed) {
+  const auto opened = append_file::Open(path, failure.reason);
+  if (!opened) return std::nullopt;
+  // A line left open by a cut record is closed by the first append.
+  const bool lineOpen = opened->regular && append_file::LastByte(path).value_or('\n') != '\n';
+  if (opened->regular && !existed) {
     try {
       SyncFolderOf(path);
     } catch (const FileError& e) {
       failure.reason = e.what();
-      ::close(fd);
+      append_file::Close(opened->fd);
       return std::nullopt;
     }
   }
-  return RunLogFile(fd, path, regular, last != '\n', std::move(origin));
+  return RunLogFile(opened->fd, path, opened->regular, lineOpen, std::move(origin));
 }
 
 RunLogFile::RunLogFile(RunLogFile&& other) noexcept
@@ -79,7 +41,7 @@ RunLogFile::RunLogFile(RunLogFile&& other) noexcept
 }
 
 RunLogFile::~RunLogFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) append_file::Close(fd_);
 }
 
 std::optional<RunLogFailure> RunLogFile::Append(std::string_view line) const {
@@ -91,17 +53,20 @@ std::optional<RunLogFailure> RunLogFile::Append(std::string_view line) const {
   std::string data;
   if (lineOpen_) data = "\n";
   data += line;
-  const ssize_t n = WriteOnce(fd_, data);
-  if (n < 0) return RunLogFailure{path_, ErrnoText("cannot append the record")};
-  if (static_cast<std::size_t>(n) != data.size()) {
+  const auto put = append_file::WriteOnce(fd_, data);
+  if (put.failure) return RunLogFailure{path_, "cannot append the record: " + *put.failure};
+  if (put.written != data.size()) {
     // Open when part of the record went, or when not even the mending line feed did.
     const std::size_t lead = lineOpen_ ? 1 : 0;
-    lineOpen_ = static_cast<std::size_t>(n) > lead || (lead == 1 && n == 0);
-    return RunLogFailure{path_, "only " + std::to_string(n) + " of " + std::to_string(data.size()) +
+    lineOpen_ = put.written > lead || (lead == 1 && put.written == 0);
+    return RunLogFailure{path_, "only " + std::to_string(put.written) + " of " + std::to_string(data.size()) +
                                     " bytes of the record were written (disk full?)"};
   }
   lineOpen_ = false;
-  if (regular_ && ::fsync(fd_) != 0) return RunLogFailure{path_, ErrnoText("cannot sync the record to disk")};
+  if (regular_) {
+    if (const auto unsynced = append_file::Sync(fd_))
+      return RunLogFailure{path_, "cannot sync the record to disk: " + *unsynced};
+  }
   return std::nullopt;
 }
 

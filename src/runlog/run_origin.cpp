@@ -1,11 +1,11 @@
 // The station and the id of a command run.
 #include "runlog/run_origin.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdio>
 #include <random>
+
+#include "link/process_facts.h"
 
 namespace tuneflash {
 
@@ -29,8 +29,8 @@ RunOrigin RunOrigin::OfThisRun(const std::string& station) {
   RunOrigin origin;
   origin.station = station;
   if (origin.station.empty()) {
-    std::array<char, 256> host{};
-    origin.station = ::gethostname(host.data(), host.size() - 1) == 0 ? host.data() : "unknown";
+    origin.station = HostName();
+    if (origin.station.empty()) origin.station = "unknown";
   }
   origin.runId = NewRunId();
   return origin;

@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace tuneflash {
 namespace {
@@ -89,14 +88,16 @@ std::string_view OutcomeName(RunOutcome outcome) {
 }
 
 std::string FormatUtc(std::chrono::system_clock::time_point when) {
-  const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
-  const std::time_t seconds = static_cast<std::time_t>(millis / 1000 - (millis % 1000 < 0 ? 1 : 0));
-  const long fraction = static_cast<long>((millis % 1000 + 1000) % 1000);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
+  using namespace std::chrono;
+  const auto millis = floor<milliseconds>(when);
+  const auto day = floor<days>(millis);
+  const year_month_day date{day};
+  const hh_mm_ss time{millis - day};
   char text[96];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03ldZ", utc.tm_year + 1900, utc.tm_mon + 1,
-                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, fraction);
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02ld:%02ld:%02ld.%03ldZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()),
+                static_cast<long>(time.seconds().count()), static_cast<long>(time.subseconds().count()));
   return text;
 }
 

@@ -115,7 +115,7 @@ TEST_F(DownloadHeaderTest, ConversionErrorAndReadOnlyFileWriteNothing) {
   EXPECT_THROW(state.SetDownloadHeaderField(kFieldIdent, "", file), ConversionError);
   EXPECT_EQ(ReadWholeFile(file), original);
   std::filesystem::permissions(file, std::filesystem::perms::owner_read);
-  if (::access(file.c_str(), W_OK) != 0) {  // root may write anyway
+  if (!IsReadWritable(file)) {  // root may write anyway
     EXPECT_EQ(state.SetDownloadHeaderField(kFieldIdent, "1", file), HeaderWrite::CannotOpen);
     EXPECT_EQ(ReadWholeFile(file), original);
   }

@@ -1,23 +1,18 @@
 // A fresh directory under the system temp dir, removed when the test ends.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "dld/bytes.h"
+#include "dld/work_dir_platform.h"
 
 namespace tuneflash::testing {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tuneflash-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
+  TempDir() : path_(MakePrivateDirectory(std::filesystem::temp_directory_path(), "tuneflash-test-")) {}
   ~TempDir() {
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);

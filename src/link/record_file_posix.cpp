@@ -1,11 +1,11 @@
-// Offset reads and writes on a download file.
-#include "link/record_file.h"
-
+// Offset reads and writes on a download file, on POSIX.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "link/record_file.h"
 
 namespace tuneflash {
 

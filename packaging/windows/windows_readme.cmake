@@ -1,0 +1,15 @@
+# Writes the README's "Windows" section (from its heading to the next heading
+# of the same level) to OUT with Windows line ends.
+file(READ ${README} text)
+string(FIND "${text}" "\n## Windows" start)
+if(start EQUAL -1)
+  message(FATAL_ERROR "${README} has no '## Windows' section")
+endif()
+math(EXPR start "${start} + 1")
+string(SUBSTRING "${text}" ${start} -1 section)
+string(FIND "${section}" "\n## " end)
+if(NOT end EQUAL -1)
+  string(SUBSTRING "${section}" 0 ${end} section)
+endif()
+string(REPLACE "\n" "\r\n" section "${section}")
+file(WRITE ${OUT} "${section}\r\n")
