@@ -128,7 +128,7 @@ class TFormMain : public QWidget, public RunObserver {
   void RefreshProgressTooltip();
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
-  LinkStatus RunSequence(RunMode mode);
+  LinkStatus RunSequence(RunMode mode, RunObserver& observer);
   // Verify: reads and checks the chosen file; false (with the reason logged) to stop.
   bool LoadVerifyFile();
   // The file a box's record names.

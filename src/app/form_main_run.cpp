@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+#include <exception>
 #include <thread>
 
 #include "app/app_names.h"
@@ -268,23 +269,23 @@ bool TFormMain::LoadVerifyFile() {
   return true;
 }
 
-LinkStatus TFormMain::RunSequence(RunMode mode) {
+LinkStatus TFormMain::RunSequence(RunMode mode, RunObserver& observer) {
   LinkFailure nothingToRun;
   nothingToRun.detail = "nothing to run in this mode";
   switch (mode) {
     case RunMode::Download:
       // Open may have chosen another file while the loop waited for the box.
       run_.partitionCount = ReadPartitionCount(run_.currentFileName);
-      return DownloadFile(port_, *this, run_.currentFileName, run_.partitionCount,
+      return DownloadFile(port_, observer, run_.currentFileName, run_.partitionCount,
                           DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
     case RunMode::Upload: {
       const auto set = UploadSetForModeIndex(run_.modeListIndex);
       if (!set) return nothingToRun;
-      return UploadFile(port_, *this, header_, run_.currentFileName, *set, services_.timing);
+      return UploadFile(port_, observer, header_, run_.currentFileName, *set, services_.timing);
     }
     case RunMode::Verify: {
       if (!run_.verifyFile) return nothingToRun;
-      const VerifyResult result = VerifyBox(port_, *this, *run_.verifyFile, services_.timing);
+      const VerifyResult result = VerifyBox(port_, observer, *run_.verifyFile, services_.timing);
       for (const auto& c : result.partitions) {
         char head[48];
         std::snprintf(head, sizeof head, "Partition %d at 0x%08X: ", c.index, c.address);
@@ -295,7 +296,7 @@ LinkStatus TFormMain::RunSequence(RunMode mode) {
     case RunMode::SatcoDx: {
       if (!satcoDx_) return nothingToRun;
       const SatcoDxRun request{port_,
-                               *this,
+                               observer,
                                header_,
                                run_.currentFileName,
                                {ToPath(run_.openDialogFileName)},
@@ -359,18 +360,30 @@ void TFormMain::StartRun(RunMode mode) {
         };
         options.timing = services_.timing;
         BoxLog boxes(RunLog(), RecordCommandName(mode), w_.CB_Com->currentText().toStdString(), port_);
-        const BoxJob job{[this, mode] { return RunSequence(mode); },
+        PhaseWatch events(*this);
+        // The box's record holds what a sequence throws (the job boundary);
+        // the window still shows it in its error box once the loop has ended.
+        std::exception_ptr thrown;
+        const BoxJob job{[this, mode, &events, &thrown] {
+                           try {
+                             return RunSequence(mode, events);
+                           } catch (...) {
+                             thrown = std::current_exception();
+                             throw;
+                           }
+                         },
                          [this, mode](bool ok) { return FactsOfFile(RecordedFile(mode, ok)); },
                          {}};
         const StartLoopResult result = RunStartLoop(
-            services_.port, *this,
+            services_.port, events,
             [&] {
-              const LinkStatus status = boxes.Run(job, *this);
+              const LinkStatus status = boxes.Run(job, events);
               AddLogLine(BoxSummaryLine(*boxes.last(), BoxVerdictText(boxes.last()->outcome)));
               return status;
             },
             options);
         run_.repeatRun = result.lastSucceeded;
+        if (thrown) std::rethrow_exception(thrown);
       },
       this);
   if (w_.SB_Reset->hasFocus()) w_.SB_Sta->setFocus();

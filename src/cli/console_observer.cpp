@@ -1,11 +1,6 @@
 // Status lines and the terminal's progress bar.
 #include "cli/console_observer.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -24,41 +19,8 @@ std::string FormatDuration(double seconds) {
 
 }  // namespace
 
-InterruptSignal::InterruptSignal() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigprocmask(SIG_BLOCK, &set, nullptr);
-  // An ignored signal would never reach the descriptor (a shell starts
-  // background jobs that way); blocked, the default action never runs.
-  ::signal(SIGINT, SIG_DFL);
-  fd_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-}
-
-InterruptSignal::~InterruptSignal() {
-  if (fd_ >= 0) ::close(fd_);
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigprocmask(SIG_UNBLOCK, &set, nullptr);
-}
-
-bool InterruptSignal::Arrived() {
-  return WaitFor(std::chrono::milliseconds(0));
-}
-
-bool InterruptSignal::WaitFor(std::chrono::milliseconds limit) {
-  if (arrived_ || fd_ < 0) return arrived_;
-  pollfd p{fd_, POLLIN, 0};
-  if (::poll(&p, 1, static_cast<int>(limit.count())) > 0) {
-    signalfd_siginfo info{};
-    arrived_ = ::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
-  }
-  return arrived_;
-}
-
-ConsoleObserver::ConsoleObserver(ComPort& port, InterruptSignal& interrupt, std::ostream& out,
-                                 std::ostream& log, bool terminal)
+ConsoleObserver::ConsoleObserver(ComPort& port, StopSignals& interrupt, std::ostream& out, std::ostream& log,
+                                 bool terminal)
     : port_(port), interrupt_(interrupt), out_(out), log_(log), terminal_(terminal) {}
 
 void ConsoleObserver::ShowStatus(std::string_view text) {

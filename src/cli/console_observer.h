@@ -2,8 +2,8 @@
 // window shows them, one per line; on a terminal the transfer, erase and
 // program phases show a progress bar (following the byte counts and steps of
 // the progress events) with rate and time left instead of their percentage
-// lines. Why a run failed goes to the log stream. Ctrl-C (SIGINT) closes the
-// port, which is how a run is stopped, just as Reset does in the window.
+// lines. Why a run failed goes to the log stream. A stop signal (Ctrl-C,
+// SIGTERM, SIGHUP) closes the port, which is how a run is stopped, just as Reset does in the window.
 #pragma once
 
 #include <chrono>
@@ -11,33 +11,15 @@
 #include <ostream>
 #include <string>
 
+#include "cli/stop_signals.h"
 #include "link/com_port.h"
 #include "link/run_observer.h"
 
 namespace tuneflash::cli {
 
-// SIGINT blocked and delivered to a descriptor for as long as the object lives.
-class InterruptSignal {
- public:
-  InterruptSignal();
-  ~InterruptSignal();
-  InterruptSignal(const InterruptSignal&) = delete;
-  InterruptSignal& operator=(const InterruptSignal&) = delete;
-
-  // True once SIGINT has arrived (checks without waiting).
-  bool Arrived();
-  // Waits up to `limit` for SIGINT; true when it arrived.
-  bool WaitFor(std::chrono::milliseconds limit);
-
- private:
-  int fd_ = -1;
-  bool arrived_ = false;
-};
-
 class ConsoleObserver final : public RunObserver {
  public:
-  ConsoleObserver(ComPort& port, InterruptSignal& interrupt, std::ostream& out, std::ostream& log,
-                  bool terminal);
+  ConsoleObserver(ComPort& port, StopSignals& interrupt, std::ostream& out, std::ostream& log, bool terminal);
 
   void ShowStatus(std::string_view text) override;
   void SetRunControlsEnabled(bool) override {}
@@ -58,7 +40,7 @@ class ConsoleObserver final : public RunObserver {
   void EndBar();
 
   ComPort& port_;
-  InterruptSignal& interrupt_;
+  StopSignals& interrupt_;
   std::ostream& out_;
   std::ostream& log_;
   bool terminal_;

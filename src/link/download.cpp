@@ -2,6 +2,8 @@
 // blocks, then the box's erase and program results.
 #include "link/download.h"
 
+#include <functional>
+
 #include "link/download_plan.h"
 #include "link/frame_exchange.h"
 #include "link/link_frames.h"
@@ -20,7 +22,7 @@ class DownloadRun {
         count_(partitionCount),
         options_(options) {}
 
-  LinkStatus Run(const std::filesystem::path& path) {
+  LinkStatus Run(const std::function<LinkResult<DownloadPlan>()>& makePlan) {
     observer_.SetRunControlsEnabled(false);
     if (options_.showConnectSuccess) ReportStatus(observer_, kConnectSuccess);
     // No answer is awaited; the header follows once the request has left.
@@ -28,7 +30,7 @@ class DownloadRun {
       phases_.Started(LinkPhase::Verify);
       return Fail(sent.error());
     }
-    auto plan = MakeDownloadPlan(path, count_);
+    auto plan = makePlan();
     phases_.Started(LinkPhase::Verify);
     if (!plan) return Fail(plan.error());
     plan_ = &plan.value();
@@ -146,7 +148,16 @@ class DownloadRun {
 
 LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file,
                         int partitionCount, const DownloadOptions& options) {
-  return DownloadRun(port, observer, partitionCount, options).Run(file);
+  return DownloadRun(port, observer, partitionCount, options).Run([&] {
+    return MakeDownloadPlan(file, partitionCount);
+  });
+}
+
+LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const LinkFile& file,
+                        const DownloadOptions& options) {
+  return DownloadRun(port, observer, file.partitionCount, options).Run([&] {
+    return PlanDownload(file.bytes, file.path, file.partitionCount);
+  });
 }
 
 }  // namespace tuneflash
