@@ -286,6 +286,7 @@ LinkStatus TFormMain::RunSequence(RunMode mode, RunObserver& observer) {
     case RunMode::Verify: {
       if (!run_.verifyFile) return nothingToRun;
       const VerifyResult result = VerifyBox(port_, observer, *run_.verifyFile, services_.timing);
+      run_.verifiedPartitions = result.partitions;
       for (const auto& c : result.partitions) {
         char head[48];
         std::snprintf(head, sizeof head, "Partition %d at 0x%08X: ", c.index, c.address);
@@ -359,7 +360,9 @@ void TFormMain::StartRun(RunMode mode) {
           if (running) w_.SB_Reset->setFocus();
         };
         options.timing = services_.timing;
-        BoxLog boxes(RunLog(), RecordCommandName(mode), w_.CB_Com->currentText().toStdString(), port_);
+        // Boxes are numbered on across Starts, for the life of the window.
+        BoxLog boxes(RunLog(), RecordCommandName(mode), w_.CB_Com->currentText().toStdString(), port_,
+                     run_.boxesRecorded);
         PhaseWatch events(*this);
         // The box's record holds what a sequence throws (the job boundary);
         // the window still shows it in its error box once the loop has ended.
@@ -373,11 +376,15 @@ void TFormMain::StartRun(RunMode mode) {
                            }
                          },
                          [this, mode](bool ok) { return FactsOfFile(RecordedFile(mode, ok)); },
-                         {}};
+                         [this, mode] {
+                           return mode == RunMode::Verify ? std::exchange(run_.verifiedPartitions, {})
+                                                          : std::vector<PartitionComparison>{};
+                         }};
         const StartLoopResult result = RunStartLoop(
             services_.port, events,
             [&] {
               const LinkStatus status = boxes.Run(job, events);
+              run_.boxesRecorded = boxes.counted();
               AddLogLine(BoxSummaryLine(*boxes.last(), BoxVerdictText(boxes.last()->outcome)));
               return status;
             },

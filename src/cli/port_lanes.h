@@ -12,8 +12,8 @@
 #include "cli/lane_observer.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
-#include "link/phase_watch.h"
 #include "link/port_names.h"
+#include "run/phase_watch.h"
 #include "runlog/box_log.h"
 
 namespace tuneflash::cli {

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "cli/console_observer.h"
-#include "link/phase_watch.h"
 #include "link/posix_com_port.h"
 #include "link/start_loop.h"
 #include "link/tracing_com_port.h"
+#include "run/phase_watch.h"
 #include "runlog/box_log.h"
 #include "runlog/counting_com_port.h"
 

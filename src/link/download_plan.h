@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "dld/bytes.h"
-#include "link/link_failure.h"
+#include "run/link_failure.h"
 
 namespace tuneflash {
 

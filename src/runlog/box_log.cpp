@@ -6,8 +6,12 @@
 namespace tuneflash {
 
 BoxLog::BoxLog(std::shared_ptr<const RunLogFile> file, std::string command, std::string port,
-               const CountingComPort& counter)
-    : file_(std::move(file)), command_(std::move(command)), port_(std::move(port)), counter_(counter) {}
+               const CountingComPort& counter, int counted)
+    : file_(std::move(file)),
+      command_(std::move(command)),
+      port_(std::move(port)),
+      counter_(counter),
+      boxes_(counted) {}
 
 LinkStatus BoxLog::Run(const BoxJob& job, PhaseWatch& observer) {
   RunRecord record;
@@ -15,6 +19,7 @@ LinkStatus BoxLog::Run(const BoxJob& job, PhaseWatch& observer) {
   record.box = ++boxes_;
   const LineCounts before = counter_.counts();
   observer.Restart(LinkPhase::Verify);
+  observer.OnEvent(BoxStarted{record.box});
   LinkStatus status = LinkOk();
   try {
     status = job.run();
@@ -24,6 +29,8 @@ LinkStatus BoxLog::Run(const BoxJob& job, PhaseWatch& observer) {
     status = JobFailure(observer.phase(), "an unknown error");
   }
   Finish(record, before, status, job, observer);
+  observer.OnEvent(
+      BoxEnded{last_->box, last_->outcome == RunOutcome::Success, last_->outcome == RunOutcome::Stopped});
   return status;
 }
 

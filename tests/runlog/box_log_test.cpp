@@ -49,7 +49,7 @@ TEST(BoxLogJobBoundary, AThrowingJobIsAFailedRecordInItsPhase) {
     PhaseWatch events(seen);
     BoxLog log(std::make_shared<const RunLogFile>(std::move(*file)), "verify", "COM.01", port);
     const BoxJob job{[&]() -> LinkStatus {
-                       if (c.reached) events.OnProgress({ProgressEvent::Kind::PhaseStarted, *c.reached});
+                       if (c.reached) events.OnEvent(PhaseStarted{*c.reached});
                        if (c.standardException)
                          throw std::length_error("too many areas for one upload request");
                        throw 7;

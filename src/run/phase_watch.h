@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 
@@ -16,20 +16,13 @@ class PhaseWatch final : public RunObserver {
   void Restart(LinkPhase phase) { phase_ = phase; }
   // The phase the job is in (the last one started).
   LinkPhase phase() const { return phase_; }
-  RunObserver& inner() { return inner_; }
 
-  void ShowStatus(std::string_view text) override { inner_.ShowStatus(text); }
-  void SetRunControlsEnabled(bool enabled) override { inner_.SetRunControlsEnabled(enabled); }
-  void AddLogLine(std::string_view line) override { inner_.AddLogLine(line); }
-  void ResetProgress() override { inner_.ResetProgress(); }
-  void StepProgress(int max, int step) override { inner_.StepProgress(max, step); }
-  void Pump() override { inner_.Pump(); }
-  void AddTransferredBytes(std::size_t count) override { inner_.AddTransferredBytes(count); }
-  void OnProgress(const ProgressEvent& event) override {
-    if (event.kind == ProgressEvent::Kind::PhaseStarted) phase_ = event.phase;
-    inner_.OnProgress(event);
+  void OnEvent(const RunEvent& event) override {
+    if (const auto* started = std::get_if<PhaseStarted>(&event)) phase_ = started->phase;
+    inner_.OnEvent(event);
   }
-  void ReportFailure(const LinkFailure& failure) override { inner_.ReportFailure(failure); }
+  void SetRunControlsEnabled(bool enabled) override { inner_.SetRunControlsEnabled(enabled); }
+  void Pump() override { inner_.Pump(); }
 
  private:
   RunObserver& inner_;
