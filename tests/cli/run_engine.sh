@@ -21,11 +21,15 @@ cleanup() {
 }
 trap cleanup EXIT
 cd "$WORK"
+# Starts N simulated boxes (PATH, PATH.2, ...) and waits for the last one's link.
 start_boxes() {
+  local n="$1" last="$WORK/box"
+  shift
+  [ "$n" -gt 1 ] && last="$WORK/box.$n"
   rm -f "$WORK"/box*
-  "$BOXSIM" --link "$WORK/box" --no-announce "$@" > sim.log 2>&1 &
+  "$BOXSIM" --link "$WORK/box" --boxes "$n" --no-announce "$@" > sim.log 2>&1 &
   SIM_PID=$!
-  for _ in $(seq 100); do [ -e "$WORK/box" ] && break; sleep 0.05; done
+  for _ in $(seq 400); do [ -e "$last" ] && break; sleep 0.05; done
 }
 # Waits until FILE has at least N lines.
 wait_lines() {
@@ -35,12 +39,15 @@ wait_lines() {
   done
   return 1
 }
-# Sends SIGNAL to the run PID once FILE shows a transfer; RC gets its exit code.
+# Sends SIGNAL to the run PID once FILE shows a transfer on each port given
+# after it (or on its only port); RC gets the run's exit code.
 stop_in_transfer() {
-  wait_match "$3" "Transfering Data:"
-  kill "-$1" "$2"
+  local signal="$1" pid="$2" file="$3" port
+  shift 3
+  for port in "${@:-}"; do wait_match "$file" "^${port:+$port: }Transfering Data:"; done
+  kill "-$signal" "$pid"
   set +e
-  wait "$2"
+  wait "$pid"
   RC=$?
   set -e
 }
@@ -88,7 +95,7 @@ header[50:53] = total.to_bytes(3, "little")
 open("many.dld", "wb").write(record(0x11, 2, bytes(header)) + parts)
 PY
 "$CLI" info many.dld > info.txt
-start_boxes --boxes 2
+start_boxes 2
 for command in verify download; do
   set +e
   "$CLI" "$command" --port "$WORK/box" --port "$WORK/box.2" --log runs.jsonl many.dld > many.txt 2> many.err
@@ -121,7 +128,7 @@ cp key.dld first.dld
 python3 -c "import os; [open(f'p{i}.bin','wb').write(os.urandom(2000)) for i in range(8)]"
 "$CLI" pack --set data --manufacture M --hw-module H --hw-version 1 --sw-module S --sw-version 2 \
   -o other.dld p0.bin p1.bin p2.bin p3.bin p4.bin p5.bin p6.bin p7.bin > /dev/null
-start_boxes
+start_boxes 1
 rm -f runs.jsonl
 "$CLI" download --port "$WORK/box" --count 2 --log runs.jsonl key.dld > replaced.txt 2>&1 &
 CLI_PID=$!
@@ -142,16 +149,17 @@ stop_boxes
 # SIGTERM while two paced boxes take a file: exit 143, the summary table,
 # a "stopped" record per box in flight. SIGHUP on one port: exit 129.
 cp first.dld key.dld
-start_boxes --boxes 2 --wire-rate 115200
+start_boxes 2 --wire-rate 115200
 rm -f runs.jsonl
 "$CLI" download --port "$WORK/box" --port "$WORK/box.2" --repeat --log runs.jsonl key.dld > term.txt 2>&1 &
-stop_in_transfer TERM $! term.txt
+stop_in_transfer TERM $! term.txt "$WORK/box" "$WORK/box.2"
 [ "$RC" -eq 143 ] || { cat term.txt; exit 1; }
 grep -q "^port .*device .*done .*failed .*last result$" term.txt
 python3 - <<'PY'
 import json
 records = [json.loads(line) for line in open("runs.jsonl")]
-assert len(records) == 2 and all(r["result"] == "stopped" for r in records), records
+last = {r["port"]: r["result"] for r in records}
+assert len(last) == 2 and set(last.values()) == {"stopped"}, records
 PY
 rm -f runs.jsonl
 "$CLI" download --port "$WORK/box" --repeat --log runs.jsonl key.dld > hup.txt 2>&1 &
