@@ -99,17 +99,15 @@ class Workspace {
 
 class QuietObserver : public RunObserver {
  public:
-  void ShowStatus(std::string_view) override {}
   void SetRunControlsEnabled(bool) override {}
-  void AddLogLine(std::string_view) override {}
-  void ResetProgress() override {}
-  void StepProgress(int, int) override {}
   void Pump() override {}
-  void ReportFailure(const LinkFailure& failure) override {
-    ++failures;
-    Require(!DescribeFailure(failure).empty());
-  }
   int failures = 0;
+
+ protected:
+  void OnFailed(const Failed& failed) override {
+    ++failures;
+    Require(!failed.reason.empty());
+  }
 };
 
 // Reads the steps of the input when they are due: most runs end long

@@ -42,18 +42,15 @@ double ThreadCpuSeconds() {
 // Times the transfer phase and counts its payload.
 class TimingObserver : public RunObserver {
  public:
-  void ShowStatus(std::string_view text) override {
-    if (text == *StatusText(kTransferring)) transferStart = Clock::now();
-    if (text == *StatusText(kTransferSuccess)) transferEnd = Clock::now();
-  }
   void SetRunControlsEnabled(bool) override {}
-  void AddLogLine(std::string_view) override {}
-  void ResetProgress() override {}
-  void StepProgress(int, int) override {}
   void Pump() override {
     if (closeAt && Clock::now() >= *closeAt && port != nullptr) port->CloseComPort();
   }
-  void AddTransferredBytes(std::size_t count) override { payload += count; }
+  void OnStatusLine(const StatusLine& status) override {
+    if (status.text == *StatusText(kTransferring)) transferStart = Clock::now();
+    if (status.text == *StatusText(kTransferSuccess)) transferEnd = Clock::now();
+  }
+  void OnJobProgress(const JobProgress& progress) override { payload = progress.lineBytes; }
 
   Clock::time_point transferStart, transferEnd;
   std::size_t payload = 0;

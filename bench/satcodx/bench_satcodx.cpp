@@ -18,11 +18,7 @@ namespace {
 
 class Quiet : public RunObserver {
  public:
-  void ShowStatus(std::string_view) override {}
   void SetRunControlsEnabled(bool) override {}
-  void AddLogLine(std::string_view) override {}
-  void ResetProgress() override {}
-  void StepProgress(int, int) override {}
   void Pump() override {}
 };
 

@@ -22,7 +22,7 @@
 #include "dld/download_header.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 #include "runlog/counting_com_port.h"
 #include "runlog/run_log_file.h"
 
@@ -55,16 +55,16 @@ class TFormMain : public QWidget, public RunObserver {
   explicit TFormMain(MainWindowServices services, QWidget* parent = nullptr);
   ~TFormMain() override;
 
-  // The observer seam: the sequences report through these.
-  void ShowStatus(std::string_view text) override;
+  // The observer seam: the run's events come in through OnEvent and land
+  // in these.
+  void ShowStatus(std::string_view text);
   void SetRunControlsEnabled(bool enabled) override;
-  void AddLogLine(std::string_view line) override;
-  void ResetProgress() override;
-  void StepProgress(int max, int step) override;
+  void AddLogLine(std::string_view line);
+  void ResetProgress();
+  void StepProgress(int max, int step);
   void Pump() override;
-  void AddTransferredBytes(std::size_t count) override;
   // The link's reason for a failed pass, handed to ReportRunFailure.
-  void ReportFailure(const LinkFailure& failure) override;
+  void ReportFailure(const LinkFailure& failure);
 
   // Why the last run failed, once per failed run: the reason becomes the last
   // line of the log, the status line's tooltip holds it, the failed box is
@@ -119,6 +119,14 @@ class TFormMain : public QWidget, public RunObserver {
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
+ protected:
+  void OnWaitingForBox() override { ResetProgress(); }
+  void OnStatusLine(const StatusLine& status) override { ShowStatus(status.text); }
+  void OnPartitionStep(const PartitionStep& step) override { StepProgress(step.partitions, 1); }
+  void OnJobProgress(const JobProgress& progress) override;
+  void OnLogLine(const LogLine& line) override { AddLogLine(line.text); }
+  void OnFailed(const Failed& failed) override { ReportFailure(failed.failure); }
+
  private:
   void FormCreate();
   void ConnectHandlers();
@@ -159,7 +167,7 @@ class TFormMain : public QWidget, public RunObserver {
   void RefreshProgressTooltip();
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
-  LinkStatus RunSequence(RunMode mode);
+  LinkStatus RunSequence(RunMode mode, RunObserver& observer);
   // Verify: reads and checks the chosen file; false (with the reason logged) to stop.
   bool LoadVerifyFile();
   // The file a box's record names.
@@ -194,7 +202,7 @@ class TFormMain : public QWidget, public RunObserver {
   bool quitAsked_ = false;
   QString lastFailure_;
   BoxTally tally_;
-  PhaseEstimate estimate_;
+  JobProgress progress_;  // the run's last progress, with its rate and time left
   QPointer<TFormAbout> about_;
   BoxCounter counter_{*w_.L_Boxes, tally_};
   WindowSetupStore setup_;

@@ -46,8 +46,7 @@ void TFormMain::ShowStatus(std::string_view text) {
   const QString line = stopped ? QString::fromLatin1(kStoppedText) : ToQString(text);
   if (!IsPercentText(text)) {
     // Every other text is a step of the run: it goes to the log (before the
-    // status line changes) and starts the rate and time left afresh.
-    estimate_.Begin(PhaseEstimate::Clock::now());
+    // status line changes).
     AddStampedLine(line);
     if (line == StatusQString(kUpdateSuccess)) {
       ++tally_.ok;
@@ -95,8 +94,8 @@ void TFormMain::Pump() {
   QCoreApplication::processEvents();
 }
 
-void TFormMain::AddTransferredBytes(std::size_t count) {
-  estimate_.AddBytes(count);
+void TFormMain::OnJobProgress(const JobProgress& progress) {
+  progress_ = progress;
   RefreshProgressTooltip();
 }
 
@@ -158,11 +157,10 @@ void TFormMain::RefreshStatusTooltip() {
 }
 
 void TFormMain::RefreshProgressTooltip() {
-  const QProgressBar& bar = *w_.ProgressBarMain;
-  const double done = bar.maximum() > bar.minimum()
-                          ? static_cast<double>(bar.value() - bar.minimum()) / (bar.maximum() - bar.minimum())
-                          : 0.0;
-  w_.ProgressBarMain->setToolTip(QString::fromStdString(estimate_.Text(done, PhaseEstimate::Clock::now())));
+  // The engine's figures of the transfer; the other phases have none.
+  const bool transfer = progress_.phase == LinkPhase::Transfer;
+  w_.ProgressBarMain->setToolTip(QString::fromStdString(FiguresText(
+      transfer ? progress_.bytesPerSecond : std::nullopt, transfer ? progress_.timeLeft : std::nullopt)));
 }
 
 }  // namespace tuneflash::app

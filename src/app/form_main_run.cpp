@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+#include <exception>
 #include <thread>
 
 #include "app/app_names.h"
@@ -282,23 +283,24 @@ bool TFormMain::LoadVerifyFile() {
   return true;
 }
 
-LinkStatus TFormMain::RunSequence(RunMode mode) {
+LinkStatus TFormMain::RunSequence(RunMode mode, RunObserver& observer) {
   LinkFailure nothingToRun;
   nothingToRun.detail = "nothing to run in this mode";
   switch (mode) {
     case RunMode::Download:
       // Open may have chosen another file while the loop waited for the box.
       run_.partitionCount = ReadPartitionCount(run_.currentFileName);
-      return DownloadFile(port_, *this, run_.currentFileName, run_.partitionCount,
+      return DownloadFile(port_, observer, run_.currentFileName, run_.partitionCount,
                           DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
     case RunMode::Upload: {
       const auto set = UploadSetForModeIndex(run_.modeListIndex);
       if (!set) return nothingToRun;
-      return UploadFile(port_, *this, header_, run_.currentFileName, *set, services_.timing);
+      return UploadFile(port_, observer, header_, run_.currentFileName, *set, services_.timing);
     }
     case RunMode::Verify: {
       if (!run_.verifyFile) return nothingToRun;
-      const VerifyResult result = VerifyBox(port_, *this, *run_.verifyFile, services_.timing);
+      const VerifyResult result = VerifyBox(port_, observer, *run_.verifyFile, services_.timing);
+      run_.verifiedPartitions = result.partitions;
       for (const auto& c : result.partitions) {
         char head[48];
         std::snprintf(head, sizeof head, "Partition %d at 0x%08X: ", c.index, c.address);
@@ -309,7 +311,7 @@ LinkStatus TFormMain::RunSequence(RunMode mode) {
     case RunMode::SatcoDx: {
       if (!satcoDx_) return nothingToRun;
       const SatcoDxRun request{port_,
-                               *this,
+                               observer,
                                header_,
                                run_.currentFileName,
                                {ToPath(run_.openDialogFileName)},
@@ -373,19 +375,37 @@ void TFormMain::StartRun(RunMode mode) {
           if (running) w_.SB_Reset->setFocus();
         };
         options.timing = services_.timing;
-        BoxLog boxes(RunLog(), RecordCommandName(mode), ChosenPortName().toStdString(), port_);
-        const BoxJob job{[this, mode] { return RunSequence(mode); },
+        // Boxes are numbered on across Starts, for the life of the window.
+        BoxLog boxes(RunLog(), RecordCommandName(mode), ChosenPortName().toStdString(), port_,
+                     run_.boxesRecorded);
+        PhaseWatch events(*this);
+        // The box's record holds what a sequence throws (the job boundary);
+        // the window still shows it in its error box once the loop has ended.
+        std::exception_ptr thrown;
+        const BoxJob job{[this, mode, &events, &thrown] {
+                           try {
+                             return RunSequence(mode, events);
+                           } catch (...) {
+                             thrown = std::current_exception();
+                             throw;
+                           }
+                         },
                          [this, mode](bool ok) { return FactsOfFile(RecordedFile(mode, ok)); },
-                         {}};
+                         [this, mode] {
+                           return mode == RunMode::Verify ? std::exchange(run_.verifiedPartitions, {})
+                                                          : std::vector<PartitionComparison>{};
+                         }};
         const StartLoopResult result = RunStartLoop(
-            services_.port, *this,
+            services_.port, events,
             [&] {
-              const LinkStatus status = boxes.Run(job, *this);
+              const LinkStatus status = boxes.Run(job, events);
+              run_.boxesRecorded = boxes.counted();
               AddLogLine(BoxSummaryLine(*boxes.last(), BoxVerdictText(boxes.last()->outcome)));
               return status;
             },
             options);
         run_.repeatRun = result.lastSucceeded;
+        if (thrown) std::rethrow_exception(thrown);
       },
       this);
   if (w_.SB_Reset->hasFocus()) w_.SB_Sta->setFocus();

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace tuneflash::app {
@@ -14,6 +15,10 @@ struct BoxTally {
   // "12 ok, 1 failed".
   std::string Text() const;
 };
+
+// "10.5 KiB/s, 0:07 left"; either part is left out while it is unknown,
+// and the text is empty when both are.
+std::string FiguresText(std::optional<double> bytesPerSecond, std::optional<std::chrono::milliseconds> left);
 
 // Rate and time left of one phase (transfer, erase, program). The rate comes
 // from the data bytes the link reports, the time left from the share done.

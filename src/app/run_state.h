@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "dld/download_header.h"
+#include "dld/partition_compare.h"
 #include "dld/record_reader.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 
 namespace tuneflash::app {
 
@@ -49,6 +50,10 @@ struct RunState {
   QString lastFolder;
   // Verify: the file chosen with Open, read and checked with its images.
   std::optional<VerifyReport> verifyFile;
+  // Verify: the comparison of each partition of the last box, for its record.
+  std::vector<PartitionComparison> verifiedPartitions;
+  // The boxes the window's records have counted since it started.
+  int boxesRecorded = 0;
 };
 
 // What the SatcoDX download sequence is given for one pass of the Start loop.

@@ -32,7 +32,7 @@ int RunBoxes(const BoxRunOptions& options, const std::string& command, const Box
     const LanesOptions lanes{command, runLog, options.count, options.repeat,
                              PortTiming(options.ports.timeoutSeconds)};
     return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes, [&](Lane& lane) {
-      return make(lane.port, lane.observer, lanes.timing,
+      return make(lane.port, lane.events, lanes.timing,
                   [&lane](std::string_view line) { lane.observer.Print(line); });
     });
   }
@@ -41,7 +41,7 @@ int RunBoxes(const BoxRunOptions& options, const std::string& command, const Box
   StartLoopOptions loop;
   loop.nextBoxAfterSuccess = options.repeat || options.count > 1;
   loop.maxBoxes = options.repeat ? 0 : options.count;
-  const BoxJob job = make(session.port(), session.observer(), session.timing(), [](std::string_view line) {
+  const BoxJob job = make(session.port(), session.events(), session.timing(), [](std::string_view line) {
     std::cout << line << '\n' << std::flush;
   });
   return session.RunRecorded(command, runLog, job, loop);

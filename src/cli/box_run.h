@@ -10,7 +10,7 @@
 #include "cli/port_choice.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 #include "runlog/box_log.h"
 
 namespace tuneflash::cli {

@@ -16,14 +16,9 @@ namespace {
 int RunChannels(const std::string& path, ListingFormat format) {
   auto db = std::make_unique<BoxDatabase>();
   ConversionState state;  // no work directory: nothing is written
-  try {
-    if (!DldToDatabase(path, *db, state)) {
-      std::cerr << "tuneflash-cli: '" << path << "': " << state.failure << "\n";
-      return kExitFailed;
-    }
-  } catch (const FileError& e) {
-    std::cerr << "tuneflash-cli: " << e.what() << "\n";
-    return kExitUsage;
+  if (!DldToDatabase(path, *db, state)) {
+    std::cerr << "tuneflash-cli: '" << path << "': " << state.failure << "\n";
+    return kExitFailed;
   }
   WriteListing(std::cout, ListChannels(*db), format);
   return kExitOk;

@@ -5,7 +5,6 @@
 
 #include "cli/box_run.h"
 #include "cli/commands.h"
-#include "dld/download_header.h"
 #include "link/download.h"
 #include "runlog/box_log.h"
 #include "runlog/file_facts.h"
@@ -19,25 +18,16 @@ struct DownloadCommand {
 };
 
 int RunDownload(const DownloadCommand& o) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(o.file, ec)) {
-    std::cerr << "tuneflash-cli: '" << o.file << "' does not exist or is not a file\n";
-    return kExitUsage;
-  }
-  const int partitions = ReadPartitionCount(o.file);
-  if (partitions < 0) {
-    std::cerr << "tuneflash-cli: '" << o.file << "' is too short for a download file header\n";
-    return kExitUsage;
-  }
-  const std::filesystem::path file = std::filesystem::absolute(o.file);
-  // One box: the download, recorded with the file.
+  // Read once: every box gets these bytes, and every record their hash.
+  const LinkFile file = ReadLinkFile(o.file, LinkFileUse::Download);
+  const FileFacts facts = FactsOfBytes(file.path.string(), *file.bytes);
   return RunBoxes(o.run, "download",
-                  [&file, partitions](ComPort& port, RunObserver& observer, const LinkTiming& timing, auto) {
+                  [&file, &facts](ComPort& port, RunObserver& observer, const LinkTiming& timing, auto) {
                     const DownloadOptions options{.showConnectSuccess = true, .timing = timing};
-                    return BoxJob{[&port, &observer, &file, partitions, options] {
-                                    return DownloadFile(port, observer, file, partitions, options);
+                    return BoxJob{[&port, &observer, &file, options] {
+                                    return DownloadFile(port, observer, file, options);
                                   },
-                                  [&file](bool) { return FactsOfFile(file); },
+                                  [&facts](bool) { return facts; },
                                   {}};
                   });
 }

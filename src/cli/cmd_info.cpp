@@ -56,13 +56,7 @@ void PrintIdentity(const FILE_DOWNLOAD_HEADER_T& header) {
 }
 
 int RunInfo(const std::string& path) {
-  Bytes file;
-  try {
-    file = ReadWholeFile(path);
-  } catch (const FileError& e) {
-    std::cerr << "tuneflash-cli: " << e.what() << "\n";
-    return kExitUsage;
-  }
+  const Bytes file = ReadWholeFile(path);
   const VerifyReport report = VerifyDownloadFile(file);
   std::cout << "File:              " << path << " (" << file.size() << " bytes)\n";
   if (report.header) {

@@ -21,12 +21,12 @@ namespace {
 class StatusLinePrinter : public RunObserver {
  public:
   explicit StatusLinePrinter(bool quiet) : quiet_(quiet) {}
-  void ShowStatus(std::string_view text) override { Print(text); }
   void SetRunControlsEnabled(bool) override {}
-  void AddLogLine(std::string_view line) override { Print(line); }
-  void ResetProgress() override {}
-  void StepProgress(int, int) override {}
   void Pump() override {}
+
+ protected:
+  void OnStatusLine(const StatusLine& status) override { Print(status.text); }
+  void OnLogLine(const LogLine& line) override { Print(line.text); }
 
  private:
   void Print(std::string_view text) {

@@ -42,18 +42,13 @@ int RunPack(const PackOptions& o) {
     return kExitUsage;
   }
   std::vector<Bytes> images;
-  try {
-    for (std::size_t i = 0; i < o.images.size(); ++i) {
-      images.push_back(ReadWholeFile(o.images[i]));
-      if (images.back().size() > partitions[i].size) {
-        std::cerr << "tuneflash-cli: '" << o.images[i] << "' holds " << images.back().size()
-                  << " bytes; partition " << i << " takes at most " << partitions[i].size << "\n";
-        return kExitUsage;
-      }
+  for (std::size_t i = 0; i < o.images.size(); ++i) {
+    images.push_back(ReadWholeFile(o.images[i]));
+    if (images.back().size() > partitions[i].size) {
+      std::cerr << "tuneflash-cli: '" << o.images[i] << "' holds " << images.back().size()
+                << " bytes; partition " << i << " takes at most " << partitions[i].size << "\n";
+      return kExitUsage;
     }
-  } catch (const FileError& e) {
-    std::cerr << "tuneflash-cli: " << e.what() << "\n";
-    return kExitUsage;
   }
   FILE_DOWNLOAD_HEADER_T identity;
   identity.ucIdent = static_cast<std::uint8_t>(o.ident);
@@ -81,13 +76,7 @@ int RunPack(const PackOptions& o) {
 }
 
 int RunUnpack(const std::string& path, const std::string& directory) {
-  Bytes file;
-  try {
-    file = ReadWholeFile(path);
-  } catch (const FileError& e) {
-    std::cerr << "tuneflash-cli: " << e.what() << "\n";
-    return kExitUsage;
-  }
+  const Bytes file = ReadWholeFile(path);
   const VerifyReport report = VerifyDownloadFile(file, true);
   if (!report.ok()) {
     std::cerr << "tuneflash-cli: '" << path << "': " << DescribeVerifyFailure(*report.failure)

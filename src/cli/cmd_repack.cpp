@@ -19,13 +19,7 @@ struct RepackOptions {
 };
 
 int RunRepack(const RepackOptions& o) {
-  Bytes source;
-  try {
-    source = ReadWholeFile(o.input);
-  } catch (const FileError& e) {
-    std::cerr << "tuneflash-cli: " << e.what() << "\n";
-    return kExitUsage;
-  }
+  const Bytes source = ReadWholeFile(o.input);
   RepackResult result;
   try {
     result = RepackDownloadFile(source, o.best ? Compression::Lzo1x999 : Compression::Lzo1x1);

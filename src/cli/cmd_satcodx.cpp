@@ -58,22 +58,14 @@ int RunSatcoDx(const SatcoDxCommand& o) {
   ConversionState conversion;
   conversion.workDirectory = workFile.parent_path();
   DownloadHeaderState header;
-  SatcoDxSession satcodx{*db, conversion, session.observer(), {}, {}};
+  SatcoDxSession satcodx{*db, conversion, session.events(), {}, {}};
   SatcoDxDownloadOptions options;
   options.timing = session.timing();
-  try {
-    // The record names the merged file that went to the box.
-    const BoxJob job{
-        [&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
-        [&](bool) { return FactsOfFile(workFile); },
-        {}};
-    return session.RunRecorded("satcodx", runLog, job, StartLoopOptions{});
-  } catch (const std::exception& e) {
-    // A list that does not convert or cannot be read ends the whole operation.
-    session.observer().Finish();
-    std::cerr << "tuneflash-cli: " << e.what() << "\n";
-    return kExitFailed;
-  }
+  // The record names the merged file that went to the box.
+  const BoxJob job{[&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
+                   [&](bool) { return FactsOfFile(workFile); },
+                   {}};
+  return session.RunRecorded("satcodx", runLog, job, StartLoopOptions{});
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ int RunUpload(const UploadCommand& o) {
   DownloadHeaderState header;
   const std::filesystem::path file = std::filesystem::absolute(o.file);
   const BoxJob job{
-      [&] { return UploadFile(session.port(), session.observer(), header, file, *set, session.timing()); },
+      [&] { return UploadFile(session.port(), session.events(), header, file, *set, session.timing()); },
       // The record names what the box sent: the file, or what arrived of it.
       [&](bool ok) { return FactsOfFile(ok ? file : PartialUploadPath(file)); },
       {}};

@@ -2,13 +2,13 @@
 // file holds, into memory, and compares them with the file's; one line per
 // partition. On one port or several at once.
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "cli/box_run.h"
 #include "cli/commands.h"
 #include "dld/file_io.h"
+#include "link/link_file.h"
 #include "link/verify.h"
 #include "runlog/box_log.h"
 #include "runlog/file_facts.h"
@@ -28,39 +28,23 @@ std::string PartitionLine(const PartitionComparison& c) {
   return head + VerdictText(c);
 }
 
-// The file, read and verified with its images; prints why not and gives nothing.
-std::optional<VerifyReport> ReadVerifiedFile(const std::string& path) {
-  Bytes bytes;
-  try {
-    bytes = ReadWholeFile(path);
-  } catch (const FileError& e) {
-    std::cerr << "tuneflash-cli: " << e.what() << "\n";
-    return std::nullopt;
-  }
-  VerifyReport report = VerifyDownloadFile(bytes, true);
-  if (!report.ok()) {
-    std::cerr << "tuneflash-cli: '" << path << "': " << DescribeVerifyFailure(*report.failure) << "\n";
-    return std::nullopt;
-  }
-  return report;
-}
-
 int RunVerify(const VerifyCommand& o) {
-  const auto expected = ReadVerifiedFile(o.file);
-  if (!expected) return kExitUsage;
-  const std::filesystem::path file = std::filesystem::absolute(o.file);
+  // Read once: every box is compared with these bytes, and every record names their hash.
+  const LinkFile file = ReadLinkFile(o.file, LinkFileUse::Compare);
+  const VerifyReport expected = VerifyDownloadFile(*file.bytes, true);
+  if (!expected.ok()) throw FileError(o.file, DescribeVerifyFailure(*expected.failure));
+  const FileFacts facts = FactsOfBytes(file.path.string(), *file.bytes);
   // One box: read back, one line per partition, recorded with the comparisons.
   return RunBoxes(o.run, "verify",
                   [&](ComPort& port, RunObserver& observer, const LinkTiming& timing,
                       std::function<void(std::string_view)> print) {
                     auto result = std::make_shared<VerifyResult>();
                     return BoxJob{[&port, &observer, &expected, timing, print, result] {
-                                    *result = VerifyBox(port, observer, *expected, timing);
+                                    *result = VerifyBox(port, observer, expected, timing);
                                     for (const auto& c : result->partitions) print(PartitionLine(c));
                                     return result->status;
                                   },
-                                  [&file](bool) { return FactsOfFile(file); },
-                                  [result] { return result->partitions; }};
+                                  [&facts](bool) { return facts; }, [result] { return result->partitions; }};
                   });
 }
 

@@ -10,7 +10,7 @@ namespace tuneflash::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitInterrupted = 130;
+// A run a stop signal ended exits with 128 + its number (StopSignals).
 
 struct CliContext {
   int exitCode = kExitOk;

@@ -10,71 +10,72 @@ namespace {
 
 constexpr int kBarWidth = 30;
 
-std::string FormatDuration(double seconds) {
-  const long s = static_cast<long>(seconds + 0.5);
+std::string FormatDuration(std::chrono::milliseconds left) {
+  const long long s = (left.count() + 500) / 1000;
   char out[32];
-  std::snprintf(out, sizeof out, "%ld:%02ld", s / 60, s % 60);
+  std::snprintf(out, sizeof out, "%lld:%02lld", s / 60, s % 60);
   return out;
+}
+
+bool HasBar(LinkPhase phase) {
+  return phase == LinkPhase::Transfer || phase == LinkPhase::Erase || phase == LinkPhase::Program;
+}
+
+// The share of the job done: of its bytes when their total is known, else of
+// the phase's partitions.
+double ShareDone(const JobProgress& p) {
+  if (p.total > 0) return std::min(1.0, static_cast<double>(p.done) / static_cast<double>(p.total));
+  if (p.partitions > 0) return std::min(1.0, static_cast<double>(p.partitionsDone) / p.partitions);
+  return 0.0;
 }
 
 }  // namespace
 
-ConsoleObserver::ConsoleObserver(ComPort& port, InterruptSignal& interrupt, std::ostream& out,
-                                 std::ostream& log, bool terminal)
+ConsoleObserver::ConsoleObserver(ComPort& port, StopSignals& interrupt, std::ostream& out, std::ostream& log,
+                                 bool terminal)
     : port_(port), interrupt_(interrupt), out_(out), log_(log), terminal_(terminal) {}
 
-void ConsoleObserver::ShowStatus(std::string_view text) {
+void ConsoleObserver::OnStatusLine(const StatusLine& status) {
   if (!terminal_ || !barPhase_) {
     EndBar();
-    out_ << text << '\n' << std::flush;
+    out_ << status.text << '\n' << std::flush;
     return;
   }
-  phaseText_ = std::string(text);
+  phaseText_ = status.text;
   DrawBar();
 }
 
-void ConsoleObserver::OnProgress(const ProgressEvent& event) {
-  if (event.phase != LinkPhase::Transfer && event.phase != LinkPhase::Erase &&
-      event.phase != LinkPhase::Program)
-    return;
-  switch (event.kind) {
-    case ProgressEvent::Kind::PhaseStarted:
-      barPhase_ = true;
-      phaseStart_ = std::chrono::steady_clock::now();
-      phaseText_.clear();
-      bytes_ = 0;
-      done_ = 0;
-      total_ = event.total;
-      break;
-    case ProgressEvent::Kind::Advanced:
-      done_ = event.done;
-      total_ = event.total;
-      if (barShown_ && std::chrono::steady_clock::now() - lastDraw_ > std::chrono::milliseconds(100))
-        DrawBar();
-      break;
-    case ProgressEvent::Kind::PhaseEnded:
-      EndBar();
-      barPhase_ = false;
-      break;
-  }
+void ConsoleObserver::OnPhaseStarted(const PhaseStarted& started) {
+  if (!HasBar(started.phase)) return;
+  barPhase_ = true;
+  phaseText_.clear();
+}
+
+void ConsoleObserver::OnJobProgress(const JobProgress& progress) {
+  progress_ = progress;
+  if (barPhase_ && barShown_ && std::chrono::steady_clock::now() - lastDraw_ > std::chrono::milliseconds(100))
+    DrawBar();
+}
+
+void ConsoleObserver::OnPhaseEnded(const PhaseEnded& ended) {
+  if (!HasBar(ended.phase)) return;
+  EndBar();
+  barPhase_ = false;
 }
 
 void ConsoleObserver::DrawBar() {
   if (!terminal_) return;
-  const double fraction =
-      total_ > 0 ? std::min(1.0, static_cast<double>(done_) / static_cast<double>(total_)) : 0.0;
+  const double fraction = ShareDone(progress_);
   const int filled = static_cast<int>(fraction * kBarWidth + 0.5);
-  const double elapsed =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();
   std::string line = "\r\033[K[" + std::string(static_cast<std::size_t>(filled), '#') +
                      std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " + phaseText_;
   char extra[64];
-  if (bytes_ > 0 && elapsed > 0) {
-    std::snprintf(extra, sizeof extra, "  %.1f KiB/s", static_cast<double>(bytes_) / 1024.0 / elapsed);
+  if (progress_.phase == LinkPhase::Transfer && progress_.bytesPerSecond && *progress_.bytesPerSecond > 0) {
+    std::snprintf(extra, sizeof extra, "  %.1f KiB/s", *progress_.bytesPerSecond / 1024.0);
     line += extra;
   }
-  if (fraction > 0 && fraction < 1)
-    line += "  " + FormatDuration(elapsed * (1 - fraction) / fraction) + " left";
+  if (progress_.phase == LinkPhase::Transfer && progress_.timeLeft)
+    line += "  " + FormatDuration(*progress_.timeLeft) + " left";
   out_ << line << std::flush;
   barShown_ = true;
   lastDraw_ = std::chrono::steady_clock::now();
@@ -89,22 +90,14 @@ void ConsoleObserver::Finish() {
   EndBar();
 }
 
-void ConsoleObserver::AddLogLine(std::string_view line) {
+void ConsoleObserver::OnLogLine(const LogLine& line) {
   EndBar();
-  log_ << line << '\n' << std::flush;
+  log_ << line.text << '\n' << std::flush;
 }
 
-void ConsoleObserver::ReportFailure(const LinkFailure& failure) {
+void ConsoleObserver::OnFailed(const Failed& failed) {
   EndBar();
-  log_ << "tuneflash-cli: " << DescribeFailure(failure) << '\n' << std::flush;
-}
-
-void ConsoleObserver::ResetProgress() {}
-
-void ConsoleObserver::StepProgress(int, int) {}
-
-void ConsoleObserver::AddTransferredBytes(std::size_t count) {
-  bytes_ += count;
+  log_ << "tuneflash-cli: " << failed.reason << '\n' << std::flush;
 }
 
 void ConsoleObserver::Pump() {

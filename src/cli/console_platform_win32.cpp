@@ -8,7 +8,7 @@
 namespace tuneflash::cli {
 namespace {
 
-// The event of the living InterruptSignal. The console calls its control
+// The event of the living StopSignals. The console calls its control
 // handler on a thread of its own without any context, so the event it sets is
 // the one place this state can live.
 std::atomic<HANDLE> interruptEvent{nullptr};
@@ -27,7 +27,7 @@ HANDLE AsHandle(std::intptr_t handle) {
 
 }  // namespace
 
-InterruptSignal::InterruptSignal() {
+StopSignals::StopSignals() {
   HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (event == nullptr) return;
   handle_ = reinterpret_cast<std::intptr_t>(event);
@@ -35,7 +35,7 @@ InterruptSignal::InterruptSignal() {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-InterruptSignal::~InterruptSignal() {
+StopSignals::~StopSignals() {
   if (handle_ == -1) return;
   SetConsoleCtrlHandler(OnConsoleControl, FALSE);
   HANDLE mine = AsHandle(handle_);
@@ -43,14 +43,15 @@ InterruptSignal::~InterruptSignal() {
   CloseHandle(AsHandle(handle_));
 }
 
-bool InterruptSignal::Arrived() {
+bool StopSignals::Arrived() {
   return WaitFor(std::chrono::milliseconds(0));
 }
 
-bool InterruptSignal::WaitFor(std::chrono::milliseconds limit) {
-  if (arrived_ || handle_ == -1) return arrived_;
-  arrived_ = WaitForSingleObject(AsHandle(handle_), static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
-  return arrived_;
+bool StopSignals::WaitFor(std::chrono::milliseconds limit) {
+  if (signal_ != 0 || handle_ == -1) return signal_ != 0;
+  // Ctrl-C and Ctrl-Break both end the run as an interrupt (exit 130).
+  if (WaitForSingleObject(AsHandle(handle_), static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0) signal_ = 2;
+  return signal_ != 0;
 }
 
 bool StdoutIsTerminal() {

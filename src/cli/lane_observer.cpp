@@ -8,8 +8,8 @@ namespace tuneflash::cli {
 LaneObserver::LaneObserver(int lane, ComPort& port, StopFlag& stop, LaneConsole& console)
     : lane_(lane), port_(port), stop_(stop), console_(console), view_(console.View(lane)) {}
 
-void LaneObserver::ShowStatus(std::string_view text) {
-  view_.state = std::string(text);
+void LaneObserver::OnStatusLine(const StatusLine& status) {
+  view_.state = status.text;
   if (!inPhase_) {
     view_.percent = -1;
     view_.bytesPerSecond = 0;
@@ -17,41 +17,34 @@ void LaneObserver::ShowStatus(std::string_view text) {
   console_.Status(lane_, view_);
 }
 
-void LaneObserver::AddLogLine(std::string_view line) {
-  console_.Log(lane_, line);
+void LaneObserver::OnLogLine(const LogLine& line) {
+  console_.Log(lane_, line.text);
 }
 
-void LaneObserver::ReportFailure(const LinkFailure& failure) {
-  console_.Log(lane_, DescribeFailure(failure));
+void LaneObserver::OnFailed(const Failed& failed) {
+  console_.Log(lane_, failed.reason);
 }
 
-void LaneObserver::OnProgress(const ProgressEvent& event) {
-  switch (event.kind) {
-    case ProgressEvent::Kind::PhaseStarted:
-      inPhase_ = true;
-      unit_ = event.unit;
-      phaseStart_ = std::chrono::steady_clock::now();
-      bytes_ = 0;
-      view_.percent = 0;
-      view_.bytesPerSecond = 0;
-      break;
-    case ProgressEvent::Kind::Advanced:
-      // A transfer that counts bytes also reports partitions: the bytes lead.
-      if (event.unit == unit_ && event.total > 0)
-        view_.percent = static_cast<int>(std::min<std::size_t>(100, event.done * 100 / event.total));
-      break;
-    case ProgressEvent::Kind::PhaseEnded:
-      inPhase_ = false;
-      break;
-  }
+void LaneObserver::OnPhaseStarted(const PhaseStarted&) {
+  inPhase_ = true;
+  view_.percent = 0;
+  view_.bytesPerSecond = 0;
   console_.Update(lane_, view_);
 }
 
-void LaneObserver::AddTransferredBytes(std::size_t count) {
-  bytes_ += count;
-  const double elapsed =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - phaseStart_).count();
-  view_.bytesPerSecond = elapsed > 0 ? static_cast<double>(bytes_) / elapsed : 0;
+void LaneObserver::OnJobProgress(const JobProgress& p) {
+  // The job's share when its bytes are known, else the phase's partitions.
+  if (p.total > 0) {
+    view_.percent = static_cast<int>(std::min<std::uint64_t>(100, p.done * 100 / p.total));
+  } else if (p.partitions > 0) {
+    view_.percent = std::min(100, p.partitionsDone * 100 / p.partitions);
+  }
+  view_.bytesPerSecond = p.phase == LinkPhase::Transfer ? p.bytesPerSecond.value_or(0) : 0;
+  console_.Update(lane_, view_);
+}
+
+void LaneObserver::OnPhaseEnded(const PhaseEnded&) {
+  inPhase_ = false;
   console_.Update(lane_, view_);
 }
 

@@ -4,14 +4,12 @@
 // at the next pump, so no lock ever sits around the protocol.
 #pragma once
 
-#include <chrono>
-#include <cstddef>
 #include <string>
 
 #include "cli/lane_console.h"
 #include "cli/stop_flag.h"
 #include "link/com_port.h"
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 #include "runlog/run_record.h"
 
 namespace tuneflash::cli {
@@ -20,15 +18,8 @@ class LaneObserver final : public RunObserver {
  public:
   LaneObserver(int lane, ComPort& port, StopFlag& stop, LaneConsole& console);
 
-  void ShowStatus(std::string_view text) override;
   void SetRunControlsEnabled(bool) override {}
-  void AddLogLine(std::string_view line) override;
-  void ResetProgress() override {}
-  void StepProgress(int, int) override {}
   void Pump() override;
-  void AddTransferredBytes(std::size_t count) override;
-  void OnProgress(const ProgressEvent& event) override;
-  void ReportFailure(const LinkFailure& failure) override;
   // A result line of this port (verify's partitions) on the output.
   void Print(std::string_view line) { console_.Print(lane_, line); }
 
@@ -44,6 +35,14 @@ class LaneObserver final : public RunObserver {
   bool stopped() const { return stopped_; }
   const LaneView& view() const { return view_; }
 
+ protected:
+  void OnStatusLine(const StatusLine& status) override;
+  void OnLogLine(const LogLine& line) override;
+  void OnFailed(const Failed& failed) override;
+  void OnPhaseStarted(const PhaseStarted& started) override;
+  void OnJobProgress(const JobProgress& progress) override;
+  void OnPhaseEnded(const PhaseEnded& ended) override;
+
  private:
   int lane_;
   ComPort& port_;
@@ -52,9 +51,6 @@ class LaneObserver final : public RunObserver {
   LaneView view_;
   bool stopped_ = false;
   bool inPhase_ = false;
-  ProgressEvent::Unit unit_ = ProgressEvent::Unit::Partitions;
-  std::size_t bytes_ = 0;
-  std::chrono::steady_clock::time_point phaseStart_;
 };
 
 }  // namespace tuneflash::cli

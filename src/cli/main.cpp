@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "dld/file_io.h"
 #include "tuneflash_version.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     const int rc = app.exit(e);
     return rc == 0 ? kExitOk : kExitUsage;
+  } catch (const tuneflash::FileError& e) {
+    // A file that cannot be read or is refused as it is read.
+    std::cerr << "tuneflash-cli: " << e.what() << "\n";
+    return kExitUsage;
   } catch (const std::exception& e) {
     std::cerr << "tuneflash-cli: " << e.what() << "\n";
     return kExitFailed;

@@ -34,6 +34,38 @@ std::string Summary(const RunRecord& record) {
   return record.failure ? record.failure->text : std::string(*StatusText(kUpdateFailed));
 }
 
+// Box after box on the lane's open port.
+void RunLaneBoxes(int index, const std::string& name, const std::string& device, const LanesOptions& options,
+                  const LaneJobMaker& make, StopFlag& stop, CountingComPort& port, LaneObserver& observer,
+                  LaneOutcome& outcome) {
+  PhaseWatch events(observer);
+  Lane lane{index, name, device, port, observer, events};
+  const BoxJob job = make(lane);
+  BoxLog log(options.runLog, options.command, name, port);
+  const std::function<LinkStatus()> box = [&] {
+    LinkStatus status = log.Run(job, events);
+    observer.BoxEnded(log.last()->outcome, Summary(*log.last()));
+    return status;
+  };
+  StartLoopOptions loop;
+  loop.timing = options.timing;
+  loop.nextBoxAfterSuccess = options.repeat || options.count > 1;
+  loop.pauseAfterSuccess = [&] {
+    if (stop.WaitFor(kPauseAfterSuccess)) observer.StopIfAsked();
+  };
+  int succeeded = 0;
+  for (;;) {
+    loop.maxBoxes = options.repeat ? 0 : options.count - succeeded;
+    const StartLoopResult result = RunStartLoop(port, events, box, loop);
+    succeeded += result.boxesSucceeded;
+    outcome.lastSucceeded = result.lastSucceeded;
+    // A failure before any box (the hello) is the port's last result.
+    if (result.failure && result.failure->phase == LinkPhase::Hello)
+      observer.PortEnded(DescribeFailure(*result.failure));
+    if (!options.repeat || observer.stopped() || !port.PortOpen()) break;
+  }
+}
+
 void RunLane(int index, const std::string& name, const std::vector<PortDevice>& devices,
              const LanesOptions& options, const LaneJobMaker& make, StopFlag& stop, LaneConsole& console,
              LaneOutcome& outcome) {
@@ -51,30 +83,13 @@ void RunLane(int index, const std::string& name, const std::vector<PortDevice>& 
     observer.PortEnded("cannot open: " + opened.error().detail);
     return;
   }
-  Lane lane{index, name, *device, port, observer};
-  const BoxJob job = make(lane);
-  BoxLog log(options.runLog, options.command, name, port);
-  const std::function<LinkStatus()> box = [&] {
-    LinkStatus status = log.Run(job, observer);
-    observer.BoxEnded(log.last()->outcome, Summary(*log.last()));
-    return status;
-  };
-  StartLoopOptions loop;
-  loop.timing = options.timing;
-  loop.nextBoxAfterSuccess = options.repeat || options.count > 1;
-  loop.pauseAfterSuccess = [&] {
-    if (stop.WaitFor(kPauseAfterSuccess)) observer.StopIfAsked();
-  };
-  int succeeded = 0;
-  for (;;) {
-    loop.maxBoxes = options.repeat ? 0 : options.count - succeeded;
-    const StartLoopResult result = RunStartLoop(port, observer, box, loop);
-    succeeded += result.boxesSucceeded;
-    outcome.lastSucceeded = result.lastSucceeded;
-    // A failure before any box (the hello) is the port's last result.
-    if (result.failure && result.failure->phase == LinkPhase::Hello)
-      observer.PortEnded(DescribeFailure(*result.failure));
-    if (!options.repeat || observer.stopped() || !port.PortOpen()) break;
+  // Nothing the lane's work throws leaves its thread: the job boundary
+  // records a box's exception; one outside a box ends only this port.
+  try {
+    RunLaneBoxes(index, name, *device, options, make, stop, port, observer, outcome);
+  } catch (const std::exception& e) {
+    outcome.lastSucceeded = false;
+    observer.PortEnded(e.what());
   }
   port.CloseComPort();
 }
@@ -83,9 +98,9 @@ void RunLane(int index, const std::string& name, const std::vector<PortDevice>& 
 
 int RunOnPorts(const std::vector<std::string>& names, const std::vector<PortDevice>& devices,
                const LanesOptions& options, const LaneJobMaker& make) {
-  // SIGINT is blocked here before the threads start, so they inherit the
-  // mask and only this thread hears it.
-  InterruptSignal interrupt;
+  // The stop signals are blocked here before the threads start, so they
+  // inherit the mask and only this thread hears them.
+  StopSignals interrupt;
   StopFlag stop;
   LaneConsole console(std::cout, std::cerr, StdoutIsTerminal(), names);
   std::vector<LaneOutcome> outcomes(names.size());
@@ -102,7 +117,7 @@ int RunOnPorts(const std::vector<std::string>& names, const std::vector<PortDevi
   }
   for (auto& thread : threads) thread.join();
   console.Finish();
-  if (stop.Raised()) return kExitInterrupted;
+  if (stop.Raised()) return interrupt.ExitCode();
   for (const auto& outcome : outcomes) {
     if (!outcome.lastSucceeded) return kExitFailed;
   }

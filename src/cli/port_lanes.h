@@ -13,6 +13,7 @@
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "link/port_names.h"
+#include "run/phase_watch.h"
 #include "runlog/box_log.h"
 
 namespace tuneflash::cli {
@@ -23,7 +24,8 @@ struct Lane {
   std::string name;    // as the operator gave it
   std::string device;  // what it opened
   ComPort& port;
-  LaneObserver& observer;
+  LaneObserver& observer;  // the port's view, for its result lines
+  PhaseWatch& events;      // what the job reports through
 };
 
 // Makes a port's job, once per port, on that port's thread.
@@ -38,8 +40,9 @@ struct LanesOptions {
 };
 
 // Runs every port of `names` (entry names or device paths, resolved through
-// `devices`) until each is done or Ctrl-C; returns the exit code: 130 after
-// Ctrl-C, 0 when every port's last box succeeded, 1 otherwise.
+// `devices`) until each is done or a stop signal; returns the exit code:
+// 128 + the signal's number after one (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP), 0 when every port's last box
+// succeeded, 1 otherwise.
 int RunOnPorts(const std::vector<std::string>& names, const std::vector<PortDevice>& devices,
                const LanesOptions& options, const LaneJobMaker& make);
 

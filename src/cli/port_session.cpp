@@ -71,17 +71,17 @@ int PortSession::RunLoop(const std::function<LinkStatus()>& sequence, StartLoopO
   options.pauseAfterSuccess = [this] {
     if (interrupt_.WaitFor(std::chrono::milliseconds(1500))) observer_.Interrupt();
   };
-  const StartLoopResult result = RunStartLoop(port(), observer_, sequence, options);
+  const StartLoopResult result = RunStartLoop(port(), events_, sequence, options);
   observer_.Finish();
   port().CloseComPort();
-  if (observer_.interrupted()) return kExitInterrupted;
+  if (observer_.interrupted()) return interrupt_.ExitCode();
   return result.lastSucceeded ? kExitOk : kExitFailed;
 }
 
 int PortSession::RunRecorded(const std::string& command, std::shared_ptr<const RunLogFile> runLog,
                              const BoxJob& job, StartLoopOptions options) {
   BoxLog log(std::move(runLog), command, options_.port, counting_);
-  return RunLoop([&] { return log.Run(job, observer_); }, std::move(options));
+  return RunLoop([&] { return log.Run(job, events_); }, std::move(options));
 }
 
 }  // namespace tuneflash::cli

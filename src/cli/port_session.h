@@ -14,6 +14,7 @@
 #include "link/start_loop.h"
 #include "link/system_com_port.h"
 #include "link/tracing_com_port.h"
+#include "run/phase_watch.h"
 #include "runlog/box_log.h"
 #include "runlog/counting_com_port.h"
 
@@ -40,8 +41,9 @@ class PortSession {
   // and returns the exit code to end with.
   std::optional<int> Open();
 
-  // Runs the Start loop over `sequence` and gives the exit code: 130 when
-  // Ctrl-C stopped it, 0 when the last box succeeded, 1 otherwise (the
+  // Runs the Start loop over `sequence` and gives the exit code: 128 + the
+  // signal's number when a stop signal ended it (130 Ctrl-C, 143 SIGTERM,
+  // 129 SIGHUP), 0 when the last box succeeded, 1 otherwise (the
   // reason on stderr).
   int RunLoop(const std::function<LinkStatus()>& sequence, StartLoopOptions options);
 
@@ -56,14 +58,17 @@ class PortSession {
   // The port the sequences talk through: counted, and traced with --trace.
   ComPort& port() { return counting_; }
   ConsoleObserver& observer() { return observer_; }
+  // What the jobs report through: the observer, watched for the phase.
+  PhaseWatch& events() { return events_; }
 
  private:
   PortOptions options_;
   std::unique_ptr<ComPort> system_ = MakeSystemComPort();
   std::unique_ptr<TracingComPort> trace_;
   CountingComPort counting_;
-  InterruptSignal interrupt_;
+  StopSignals interrupt_;
   ConsoleObserver observer_;
+  PhaseWatch events_{observer_};
 };
 
 }  // namespace tuneflash::cli

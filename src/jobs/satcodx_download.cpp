@@ -38,11 +38,17 @@ LinkStatus DownloadSatcoDx(ComPort& port, DownloadHeaderState& header, const std
   Show(observer, kSatcoDxUpdateSuccess);
   Pause(options, std::chrono::milliseconds(1000));
   Show(observer, kSatcoDxInputting);
-  if (!ImportSatcoDxFiles(workFile, lists, session)) {
-    LinkFailure f;
-    f.phase = LinkPhase::Import;
-    f.device = port.DeviceName();
-    f.detail = "the SatcoDX lists could not be merged into '" + workFile.string() + "'";
+  LinkFailure f;
+  f.phase = LinkPhase::Import;
+  f.device = port.DeviceName();
+  try {
+    if (!ImportSatcoDxFiles(workFile, lists, session)) {
+      f.detail = "the SatcoDX lists could not be merged into '" + workFile.string() + "'";
+      return f;
+    }
+  } catch (const std::exception& e) {
+    // A list that cannot be read or does not convert: where and why.
+    f.detail = e.what();
     return f;
   }
   Show(observer, kSatcoDxDownloadStart);

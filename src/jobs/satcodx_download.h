@@ -9,8 +9,8 @@
 
 #include "dld/download_header.h"
 #include "link/com_port.h"
-#include "link/link_failure.h"
 #include "link/link_waits.h"
+#include "run/link_failure.h"
 #include "satcodx/satcodx_import.h"
 
 namespace tuneflash {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "dld/bytes.h"
-#include "link/link_failure.h"
+#include "run/link_failure.h"
 
 namespace tuneflash {
 

@@ -2,6 +2,8 @@
 // blocks, then the box's erase and program results.
 #include "link/download.h"
 
+#include <functional>
+
 #include "link/download_plan.h"
 #include "link/flash_misses.h"
 #include "link/frame_exchange.h"
@@ -22,7 +24,7 @@ class DownloadRun {
         options_(options),
         timing_(options.timing) {}
 
-  LinkStatus Run(const std::filesystem::path& path) {
+  LinkStatus Run(const std::function<LinkResult<DownloadPlan>()>& makePlan) {
     observer_.SetRunControlsEnabled(false);
     if (options_.showConnectSuccess) ReportStatus(observer_, kConnectSuccess);
     // No answer is awaited; the header follows once the request has left.
@@ -31,7 +33,7 @@ class DownloadRun {
       return Fail(sent.error());
     }
     MarkProgress(timing_);
-    auto plan = MakeDownloadPlan(path, count_);
+    auto plan = makePlan();
     phases_.Started(LinkPhase::Verify);
     if (!plan) return Fail(plan.error());
     plan_ = &plan.value();
@@ -159,7 +161,16 @@ class DownloadRun {
 
 LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file,
                         int partitionCount, const DownloadOptions& options) {
-  return DownloadRun(port, observer, partitionCount, options).Run(file);
+  return DownloadRun(port, observer, partitionCount, options).Run([&] {
+    return MakeDownloadPlan(file, partitionCount);
+  });
+}
+
+LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const LinkFile& file,
+                        const DownloadOptions& options) {
+  return DownloadRun(port, observer, file.partitionCount, options).Run([&] {
+    return PlanDownload(file.bytes, file.path, file.partitionCount);
+  });
 }
 
 }  // namespace tuneflash

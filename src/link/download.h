@@ -6,9 +6,10 @@
 #include <filesystem>
 
 #include "link/com_port.h"
-#include "link/link_failure.h"
+#include "link/link_file.h"
 #include "link/link_waits.h"
-#include "link/run_observer.h"
+#include "run/link_failure.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 
@@ -27,5 +28,10 @@ struct DownloadOptions {
 // for reading and writing fails the header check.
 LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const std::filesystem::path& file,
                         int partitionCount, const DownloadOptions& options = {});
+
+// The same with the file read once before (every box of a run gets the
+// same bytes, whatever happens to the file on disk meanwhile).
+LinkStatus DownloadFile(ComPort& port, RunObserver& observer, const LinkFile& file,
+                        const DownloadOptions& options = {});
 
 }  // namespace tuneflash

@@ -42,9 +42,14 @@ LinkResult<Bytes> ReadWholeFile(const std::filesystem::path& path) {
 LinkResult<DownloadPlan> MakeDownloadPlan(const std::filesystem::path& path, int partitionCount) {
   auto read = ReadWholeFile(path);
   if (!read) return read.error();
+  return PlanDownload(std::make_shared<const Bytes>(std::move(read.value())), path, partitionCount);
+}
+
+LinkResult<DownloadPlan> PlanDownload(std::shared_ptr<const Bytes> bytes, const std::filesystem::path& path,
+                                      int partitionCount) {
   DownloadPlan plan;
-  plan.file = std::move(read.value());
-  const ByteSpan file = plan.file;
+  plan.file = std::move(bytes);
+  const ByteSpan file = *plan.file;
   if (file.size() < 3 || file[0] != kHeaderTag)
     return FileFailure(FailureCause::BadRecord, LinkPhase::Verify, 0, "no header record in " + At(path, 0));
   const std::size_t headerSize = GetLe16(file, 1) + 3u;

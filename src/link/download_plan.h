@@ -6,11 +6,12 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "dld/bytes.h"
-#include "link/link_failure.h"
+#include "run/link_failure.h"
 
 namespace tuneflash {
 
@@ -21,7 +22,7 @@ struct PlannedPartition {
 };
 
 struct DownloadPlan {
-  Bytes file;  // the whole file, read once
+  std::shared_ptr<const Bytes> file;  // the whole file, read once
   ByteSpan header;
   std::vector<PlannedPartition> partitions;
   // Why partition partitions.size() + 1 cannot be sent, when the file ends
@@ -34,5 +35,10 @@ struct DownloadPlan {
 // of a file they download) and plans `partitionCount` partitions. Fails
 // (phase Verify) when the file cannot be opened or its header cannot be sent.
 LinkResult<DownloadPlan> MakeDownloadPlan(const std::filesystem::path& path, int partitionCount);
+
+// Plans `partitionCount` partitions of `file`, the content of `path` read
+// before. Fails (phase Verify) when its header cannot be sent.
+LinkResult<DownloadPlan> PlanDownload(std::shared_ptr<const Bytes> file, const std::filesystem::path& path,
+                                      int partitionCount);
 
 }  // namespace tuneflash

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "link/link_failure.h"
+#include "run/link_failure.h"
 
 namespace tuneflash {
 

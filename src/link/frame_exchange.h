@@ -8,7 +8,7 @@
 
 #include "link/com_port.h"
 #include "link/link_waits.h"
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 

@@ -17,6 +17,7 @@ std::uint8_t Sum8(ByteSpan data) {
 
 constexpr std::size_t kRequestAreasOffset = 4;
 constexpr std::size_t kRequestAreaSize = 8;
+static_assert(kRequestAreasOffset + kRequestAreaSize * kMaxUploadAreas + 4 <= kUploadRequestSize);
 
 }  // namespace
 

@@ -62,6 +62,10 @@ struct UploadArea {
   std::uint32_t size = 0;  // 24 bits on the wire
 };
 
+// The most areas one upload request names: what fits between its count byte
+// and its check value, 8 bytes each.
+inline constexpr std::size_t kMaxUploadAreas = (kUploadRequestSize - 4 - 4) / 8;
+
 // 02, T = 8c+8, c, the c areas (attribute, address, 24-bit size), the check
 // value over everything before it, zeros up to 1024 bytes.
 UploadRequestFrame MakeUploadRequestFrame(std::span<const PartitionInfo> areas);

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "link/com_port.h"
-#include "link/link_failure.h"
-#include "link/run_observer.h"
+#include "run/link_failure.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 

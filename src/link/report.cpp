@@ -26,6 +26,11 @@ PhaseTexts TextsOf(LinkPhase phase) {
   }
 }
 
+// The share of a download's job units each of erase and program weighs, of
+// the transfer's bytes: the box takes a while per partition, and the bar
+// moves on every partition instead of standing still at the transfer's end.
+constexpr std::uint64_t kFlashShareDivisor = 4;
+
 }  // namespace
 
 void ReportStatus(RunObserver& observer, int status) {
@@ -33,54 +38,81 @@ void ReportStatus(RunObserver& observer, int status) {
   observer.Pump();
 }
 
-void PhaseReporter::Emit(ProgressEvent::Kind kind, ProgressEvent::Unit unit, std::size_t done,
-                         std::size_t total, bool succeeded) {
-  observer_.OnProgress(ProgressEvent{kind, phase_, unit, done, total, succeeded});
-}
-
 void PhaseReporter::Started(LinkPhase phase, std::size_t totalBytes) {
   phase_ = phase;
-  bytesDone_ = 0;
-  bytesTotal_ = totalBytes;
+  partitionsDone_ = 0;
+  if (phase == LinkPhase::Transfer) {
+    transferTotal_ = totalBytes;
+    lineBytes_ = 0;
+    rate_.Reset();
+    rate_.Add(0, RateMeter::Clock::now());
+  }
   ReportStatus(observer_, TextsOf(phase).running);
-  const bool bytes = phase == LinkPhase::Transfer && totalBytes > 0;
-  Emit(ProgressEvent::Kind::PhaseStarted,
-       bytes ? ProgressEvent::Unit::ByteCount : ProgressEvent::Unit::Partitions, 0,
-       bytes ? totalBytes : static_cast<std::size_t>(partitions_));
+  observer_.OnEvent(PhaseStarted{phase});
+  Progress();
 }
 
 void PhaseReporter::PartitionDone(int done) {
+  partitionsDone_ = done;
   const auto percent = [&] {
     observer_.ShowStatus(PercentText(TextsOf(phase_).percentPrefix, done, partitions_));
     observer_.Pump();
   };
+  const PartitionStep step{phase_, done, partitions_};
   // The transfer steps the bar before its text, erase and program after it.
   if (phase_ == LinkPhase::Transfer) {
-    observer_.StepProgress(partitions_, 1);
+    observer_.OnEvent(step);
     percent();
   } else {
     percent();
-    observer_.StepProgress(partitions_, 1);
+    observer_.OnEvent(step);
   }
-  if (bytesTotal_ == 0) {
-    Emit(ProgressEvent::Kind::Advanced, ProgressEvent::Unit::Partitions, static_cast<std::size_t>(done),
-         static_cast<std::size_t>(partitions_));
-  }
+  Progress();
 }
 
 void PhaseReporter::BytesDone(std::size_t count) {
-  bytesDone_ += count;
-  observer_.AddTransferredBytes(count);
-  if (bytesTotal_ > 0)
-    Emit(ProgressEvent::Kind::Advanced, ProgressEvent::Unit::ByteCount, bytesDone_, bytesTotal_);
+  lineBytes_ += count;
+  rate_.Add(lineBytes_, RateMeter::Clock::now());
+  Progress();
 }
 
 void PhaseReporter::Ended(bool succeeded) {
-  Emit(ProgressEvent::Kind::PhaseEnded,
-       bytesTotal_ > 0 ? ProgressEvent::Unit::ByteCount : ProgressEvent::Unit::Partitions,
-       bytesTotal_ > 0 ? bytesDone_ : 0, bytesTotal_, succeeded);
+  observer_.OnEvent(PhaseEnded{phase_, succeeded});
   const PhaseTexts texts = TextsOf(phase_);
   ReportStatus(observer_, succeeded ? texts.succeeded : texts.failed);
+}
+
+void PhaseReporter::Progress() {
+  JobProgress p;
+  p.phase = phase_;
+  p.lineBytes = lineBytes_;
+  p.partitionsDone = partitionsDone_;
+  p.partitions = partitions_;
+  const std::uint64_t flashShare = transferTotal_ / kFlashShareDivisor;
+  if (transferTotal_ > 0) p.total = transferTotal_ + 2 * flashShare;
+  const auto flashDone = [&] {
+    return partitions_ > 0 ? flashShare * static_cast<std::uint64_t>(partitionsDone_) /
+                                 static_cast<std::uint64_t>(partitions_)
+                           : flashShare;
+  };
+  switch (phase_) {
+    case LinkPhase::Erase:
+      p.done = transferTotal_ + flashDone();
+      break;
+    case LinkPhase::Program:
+      p.done = transferTotal_ + flashShare + flashDone();
+      break;
+    case LinkPhase::Transfer:
+      p.done = lineBytes_;
+      p.bytesPerSecond = rate_.BytesPerSecond();
+      if (transferTotal_ > 0) p.timeLeft = rate_.TimeLeft(transferTotal_);
+      break;
+    default:
+      p.done = lineBytes_;
+      break;
+  }
+  if (p.total > 0 && p.done > p.total) p.done = p.total;
+  observer_.OnEvent(p);
 }
 
 }  // namespace tuneflash

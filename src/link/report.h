@@ -1,14 +1,17 @@
 // The one place where what the sequences do becomes the status texts of the
 // status table: a status by index, and the phases of a run (verify, transfer,
 // erase, program) with their running, percentage and result texts, their
-// progress steps and their typed progress events.
+// partition steps and the job's progress in bytes, with its rate and time
+// left, on the event stream.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
-#include "link/link_failure.h"
-#include "link/run_observer.h"
+#include "run/link_failure.h"
+#include "run/rate_meter.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 
@@ -32,14 +35,16 @@ class PhaseReporter {
   void Ended(bool succeeded);
 
  private:
-  void Emit(ProgressEvent::Kind kind, ProgressEvent::Unit unit, std::size_t done, std::size_t total,
-            bool succeeded = true);
+  // The job's progress as it stands, on the stream.
+  void Progress();
 
   RunObserver& observer_;
   int partitions_;
   LinkPhase phase_ = LinkPhase::Verify;
-  std::size_t bytesDone_ = 0;
-  std::size_t bytesTotal_ = 0;
+  int partitionsDone_ = 0;
+  std::uint64_t transferTotal_ = 0;  // the transfer's data bytes; 0 while not known
+  std::uint64_t lineBytes_ = 0;      // data bytes through so far
+  RateMeter rate_;
 };
 
 }  // namespace tuneflash

@@ -13,7 +13,7 @@ StartLoopResult RunStartLoop(ComPort& port, RunObserver& observer,
   while (repeat) {
     repeat = false;
     result.failure.reset();
-    observer.ResetProgress();
+    observer.OnEvent(WaitingForBox{});
     ReportStatus(observer, kConnecting);
     const LinkStatus hello = ConnectBox(port, observer, options.timing);
     if (hello) {

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "link/com_port.h"
-#include "link/link_failure.h"
 #include "link/link_waits.h"
-#include "link/run_observer.h"
+#include "run/link_failure.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 

@@ -13,7 +13,7 @@
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "link/record_sink.h"
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 

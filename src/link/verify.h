@@ -9,9 +9,9 @@
 #include "dld/partition_compare.h"
 #include "dld/record_reader.h"
 #include "link/com_port.h"
-#include "link/link_failure.h"
 #include "link/link_waits.h"
-#include "link/run_observer.h"
+#include "run/link_failure.h"
+#include "run/run_observer.h"
 
 namespace tuneflash {
 

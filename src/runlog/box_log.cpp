@@ -6,26 +6,40 @@
 namespace tuneflash {
 
 BoxLog::BoxLog(std::shared_ptr<const RunLogFile> file, std::string command, std::string port,
-               const CountingComPort& counter)
-    : file_(std::move(file)), command_(std::move(command)), port_(std::move(port)), counter_(counter) {}
+               const CountingComPort& counter, int counted)
+    : file_(std::move(file)),
+      command_(std::move(command)),
+      port_(std::move(port)),
+      counter_(counter),
+      boxes_(counted) {}
 
-LinkStatus BoxLog::Run(const BoxJob& job, RunObserver& observer) {
+LinkStatus BoxLog::Run(const BoxJob& job, PhaseWatch& observer) {
   RunRecord record;
   record.start = std::chrono::system_clock::now();
   record.box = ++boxes_;
   const LineCounts before = counter_.counts();
+  observer.Restart(LinkPhase::Verify);
+  observer.OnEvent(BoxStarted{record.box});
+  LinkStatus status = LinkOk();
   try {
-    LinkStatus status = job.run();
-    Finish(record, before, status, job, observer);
-    return status;
+    status = job.run();
   } catch (const std::exception& e) {
-    // The job cannot go on (a list that does not convert): its record, then the end of the run.
-    LinkFailure failure;
-    failure.phase = LinkPhase::Import;
-    failure.detail = e.what();
-    Finish(record, before, failure, job, observer);
-    throw;
+    status = JobFailure(observer.phase(), e.what());
+  } catch (...) {
+    status = JobFailure(observer.phase(), "an unknown error");
   }
+  Finish(record, before, status, job, observer);
+  observer.OnEvent(
+      BoxEnded{last_->box, last_->outcome == RunOutcome::Success, last_->outcome == RunOutcome::Stopped});
+  return status;
+}
+
+LinkFailure BoxLog::JobFailure(LinkPhase phase, std::string detail) const {
+  LinkFailure failure;
+  failure.phase = phase;
+  failure.device = counter_.DeviceName();
+  failure.detail = std::move(detail);
+  return failure;
 }
 
 void BoxLog::Finish(RunRecord& record, const LineCounts& before, const LinkStatus& status, const BoxJob& job,

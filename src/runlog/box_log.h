@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "link/link_failure.h"
-#include "link/run_observer.h"
+#include "run/link_failure.h"
+#include "run/phase_watch.h"
 #include "runlog/counting_com_port.h"
 #include "runlog/run_log_file.h"
 #include "runlog/run_record.h"
@@ -31,20 +31,25 @@ struct BoxJob {
 class BoxLog {
  public:
   // `counter` is the port the box's job talks through; `file` may be empty
-  // (no run log: the records are only kept).
+  // (no run log: the records are only kept). The boxes are numbered on
+  // from `counted` (the boxes an earlier run of the same lane recorded).
   BoxLog(std::shared_ptr<const RunLogFile> file, std::string command, std::string port,
-         const CountingComPort& counter);
+         const CountingComPort& counter, int counted = 0);
 
   // Runs the box's job and records it: a success, a failure, or "stopped"
   // when the user closed the port (Ctrl-C, Reset). A record that cannot be
-  // written is reported on `observer`'s log; the run goes on. A job that
-  // throws is recorded as failed and the exception goes on.
-  LinkStatus Run(const BoxJob& job, RunObserver& observer);
+  // written is reported on `observer`'s log; the run goes on. This is the
+  // job boundary: an exception of the job never leaves it but becomes a
+  // failure in the phase `observer` saw the job start last.
+  LinkStatus Run(const BoxJob& job, PhaseWatch& observer);
 
+  // How many boxes were recorded, those of earlier runs included.
+  int counted() const { return boxes_; }
   // The record of the last box, once there was one.
   const std::optional<RunRecord>& last() const { return last_; }
 
  private:
+  LinkFailure JobFailure(LinkPhase phase, std::string detail) const;
   void Finish(RunRecord& record, const LineCounts& before, const LinkStatus& status, const BoxJob& job,
               RunObserver& observer);
 

@@ -1,7 +1,7 @@
 // A link failure as the run record keeps it.
 #pragma once
 
-#include "link/link_failure.h"
+#include "run/link_failure.h"
 #include "runlog/run_record.h"
 
 namespace tuneflash {

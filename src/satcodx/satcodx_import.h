@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "boxdb/box_database.h"
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 #include "satcodx/database_conversion.h"
 #include "satcodx/satcodx_merge.h"
 #include "satcodx/satcodx_reader.h"

@@ -10,7 +10,11 @@
 
 #include "dld/download_header.h"
 #include "link/download_plan.h"
+#include "link/start_loop.h"
 #include "link_fixture.h"
+#include "run/phase_watch.h"
+#include "runlog/box_log.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::testing {
 namespace {
@@ -46,27 +50,26 @@ TEST(DownloadTest, BlockNumbersRunOnAcrossPartitionsAndEachRecordEndsShort) {
   EXPECT_EQ(d.observer.events, CleanDownloadEvents(8));
   EXPECT_EQ(d.record.received, DownloadFrames(file));
   EXPECT_TRUE(d.record.protocolErrors.empty());
-  // The typed progress: the transfer in bytes of the whole, the rest in partitions.
-  using Kind = ProgressEvent::Kind;
-  const std::size_t dataBytes = file.size() - kHeaderRecordSize - 8 * kPartitionRecordSize;
+  // The job's progress: the transfer's bytes, then erase and program by
+  // partition on top of them; it never goes back and ends at its total.
+  const std::uint64_t dataBytes = file.size() - kHeaderRecordSize - 8 * kPartitionRecordSize;
+  const std::uint64_t jobTotal = dataBytes + 2 * (dataBytes / 4);
   std::vector<std::string> phases;
-  std::size_t lastDone = 0;
-  for (const ProgressEvent& e : d.observer.progress) {
-    if (e.kind != Kind::Advanced) {
-      phases.push_back(std::string(PhaseText(e.phase)) +
-                       (e.kind == Kind::PhaseStarted ? " started" : " ended"));
-      continue;
-    }
-    if (e.phase == LinkPhase::Transfer) {
-      EXPECT_EQ(e.unit, ProgressEvent::Unit::ByteCount);
-      EXPECT_EQ(e.total, dataBytes);
-      EXPECT_GT(e.done, lastDone);
-      lastDone = e.done;
-    } else {
-      EXPECT_EQ(e.total, 8u);
+  std::uint64_t lastDone = 0;
+  for (const RunEvent& e : d.observer.stream) {
+    if (const auto* started = std::get_if<PhaseStarted>(&e))
+      phases.push_back(std::string(PhaseText(started->phase)) + " started");
+    if (const auto* ended = std::get_if<PhaseEnded>(&e))
+      phases.push_back(std::string(PhaseText(ended->phase)) + " ended");
+    if (const auto* p = std::get_if<JobProgress>(&e)) {
+      if (p->phase != LinkPhase::Verify) {
+        EXPECT_EQ(p->total, jobTotal);
+      }
+      EXPECT_GE(p->done, lastDone);
+      lastDone = p->done;
     }
   }
-  EXPECT_EQ(lastDone, dataBytes);
+  EXPECT_EQ(lastDone, jobTotal);
   EXPECT_EQ(phases,
             (std::vector<std::string>{"verify started", "verify ended", "transfer started", "transfer ended",
                                       "erase started", "erase ended", "program started", "program ended"}));
@@ -79,7 +82,105 @@ TEST(DownloadTest, BlockNumbersRunOnAcrossPartitionsAndEachRecordEndsShort) {
   for (const std::size_t n : d.record.blockLengths) shortBlocks += n < kDataBlockPayload ? 1 : 0;
   EXPECT_EQ(shortBlocks, 8);
   EXPECT_EQ(d.record.downloadsCompleted, 1);
-  EXPECT_EQ(d.observer.bytes, file.size() - kHeaderRecordSize - 8 * kPartitionRecordSize);
+  EXPECT_EQ(d.observer.bytes, dataBytes);
+}
+
+// One event as a short line; a run of progress events is one "progress".
+std::string EventLine(const RunEvent& e) {
+  struct Line {
+    std::string operator()(const WaitingForBox&) const { return "waiting"; }
+    std::string operator()(const BoxStarted& b) const { return "box " + std::to_string(b.box) + " started"; }
+    std::string operator()(const PhaseStarted& p) const {
+      return std::string(PhaseText(p.phase)) + " started";
+    }
+    std::string operator()(const StatusLine& s) const { return s.text; }
+    std::string operator()(const PartitionStep& s) const {
+      return "step " + std::to_string(s.done) + "/" + std::to_string(s.partitions);
+    }
+    std::string operator()(const JobProgress&) const { return "progress"; }
+    std::string operator()(const PhaseEnded& p) const {
+      return std::string(PhaseText(p.phase)) + (p.succeeded ? " ended" : " failed");
+    }
+    std::string operator()(const LogLine& l) const { return "log " + l.text; }
+    std::string operator()(const Failed& f) const { return "failed: " + f.reason; }
+    std::string operator()(const BoxEnded& b) const {
+      return "box " + std::to_string(b.box) + (b.succeeded ? " succeeded" : " not done");
+    }
+  };
+  return std::visit(Line{}, e);
+}
+
+TEST(DownloadTest, ABoxOfTwoPartitionsMakesTheseEventsInThisOrder) {
+  TempDir dir;
+  const Bytes file = SetFile(PartitionSet::Default);
+  WriteBytes(dir / "f.dld", file);
+  BoxOnLine line;
+  CountingComPort counted(line.port);
+  RecordingObserver seen;
+  PhaseWatch events(seen);
+  BoxLog log(nullptr, "download", "COM.01", counted);
+  const LinkFile read = ReadLinkFile(dir / "f.dld", LinkFileUse::Download);
+  const BoxJob job{[&] {
+                     return DownloadFile(counted, events, read, {true, FastTiming()});
+                   },
+                   [&](bool) { return FactsOfBytes("f.dld", *read.bytes); },
+                   {}};
+  StartLoopOptions loop;
+  loop.timing = FastTiming();
+  ASSERT_TRUE(RunStartLoop(
+                  counted, events, [&] { return log.Run(job, events); }, loop)
+                  .lastSucceeded);
+  std::vector<std::string> lines;
+  for (const RunEvent& e : seen.stream) {
+    std::string text = EventLine(e);
+    if (text == "progress" && !lines.empty() && lines.back() == text) continue;
+    lines.push_back(std::move(text));
+  }
+  const std::vector<std::string> expected{"waiting",
+                                          "Connectting...",
+                                          "box 1 started",
+                                          "Connect Success!",
+                                          "Verify...",
+                                          "verify started",
+                                          "progress",
+                                          "verify ended",
+                                          "Verify Success!",
+                                          "Transfer...",
+                                          "transfer started",
+                                          "progress",
+                                          "step 1/2",
+                                          "Transfering Data:  50%",
+                                          "progress",
+                                          "step 2/2",
+                                          "Transfering Data:  100%",
+                                          "progress",
+                                          "transfer ended",
+                                          "Transfer Success!",
+                                          "Erase flash...",
+                                          "erase started",
+                                          "progress",
+                                          "Erase flash...  50%",
+                                          "step 1/2",
+                                          "progress",
+                                          "Erase flash...  100%",
+                                          "step 2/2",
+                                          "progress",
+                                          "erase ended",
+                                          "Erase flash Success!",
+                                          "Program flash...",
+                                          "program started",
+                                          "progress",
+                                          "Program flash...  50%",
+                                          "step 1/2",
+                                          "progress",
+                                          "Program flash...  100%",
+                                          "step 2/2",
+                                          "progress",
+                                          "program ended",
+                                          "Program flash Success!",
+                                          "box 1 succeeded",
+                                          "Update Success!"};
+  EXPECT_EQ(lines, expected);
 }
 
 TEST(DownloadTest, ARecordOfExactly2040BytesEndsWithABlockWithoutData) {

@@ -3,32 +3,28 @@
 // lets a test act in the middle of a wait (close the port, feed bytes).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "link/run_observer.h"
+#include "run/run_observer.h"
 
 namespace tuneflash::testing {
 
 class RecordingObserver : public RunObserver {
  public:
-  void ShowStatus(std::string_view text) override { events.push_back("status " + std::string(text)); }
+  void OnEvent(const RunEvent& event) override {
+    stream.push_back(event);
+    RunObserver::OnEvent(event);
+  }
   void SetRunControlsEnabled(bool enabled) override {
     events.push_back(enabled ? "controls on" : "controls off");
-  }
-  void AddLogLine(std::string_view line) override { events.push_back("log " + std::string(line)); }
-  void ResetProgress() override { events.push_back("reset"); }
-  void StepProgress(int max, int step) override {
-    events.push_back("step " + std::to_string(max) + " " + std::to_string(step));
   }
   void Pump() override {
     ++pumps;
     if (onPump) onPump();
   }
-  void AddTransferredBytes(std::size_t count) override { bytes += count; }
-  void OnProgress(const ProgressEvent& event) override { progress.push_back(event); }
-  void ReportFailure(const LinkFailure& failure) override { failures.push_back(failure); }
 
   // The recorded lines that start with `kind` ("status", "log", ...), without it.
   std::vector<std::string> Only(const std::string& kind) const {
@@ -40,11 +36,21 @@ class RecordingObserver : public RunObserver {
   }
 
   std::vector<std::string> events;
+  std::vector<RunEvent> stream;  // every event as it came
   std::function<void()> onPump;
   long pumps = 0;
-  std::size_t bytes = 0;
-  std::vector<ProgressEvent> progress;
+  std::uint64_t bytes = 0;  // data bytes through, from the job's progress
   std::vector<LinkFailure> failures;
+
+ protected:
+  void OnWaitingForBox() override { events.push_back("reset"); }
+  void OnStatusLine(const StatusLine& status) override { events.push_back("status " + status.text); }
+  void OnPartitionStep(const PartitionStep& step) override {
+    events.push_back("step " + std::to_string(step.partitions) + " 1");
+  }
+  void OnJobProgress(const JobProgress& progress) override { bytes = progress.lineBytes; }
+  void OnLogLine(const LogLine& line) override { events.push_back("log " + line.text); }
+  void OnFailed(const Failed& failed) override { failures.push_back(failed.failure); }
 };
 
 }  // namespace tuneflash::testing

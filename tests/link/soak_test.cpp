@@ -17,6 +17,7 @@
 #include "link/upload.h"
 #include "link/verify.h"
 #include "link_fixture.h"
+#include "run/phase_watch.h"
 #include "runlog/box_log.h"
 #include "runlog/file_facts.h"
 
@@ -152,7 +153,8 @@ class SoakLane {
     boxsim::BoxSim box(options);
     box.Start();
     CountingComPort& counting = counting_;
-    RecordingObserver observer;
+    RecordingObserver recorder;
+    PhaseWatch observer(recorder);
     const LinkTiming timing = SoakTiming();
     ASSERT_TRUE(counting.OpenComPort(box.DevicePath()));
     ASSERT_TRUE(ConnectBox(counting, observer, timing));

@@ -1,5 +1,5 @@
 // The failure line of a run.
-#include "link/link_failure.h"
+#include "run/link_failure.h"
 
 #include <cstdio>
 
