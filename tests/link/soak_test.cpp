@@ -99,9 +99,9 @@ const std::vector<FaultKind>& FaultKinds() {
 // limit, which is long enough that a loaded machine never reaches it first.
 LinkTiming SoakTiming() {
   LinkTiming t;
-  t.replyPolls = 100;
+  t.replyPolls = 400;    // shorter than the product's, long enough for a loaded machine
   t.recordPolls = 1001;  // the product's: a header late on a loaded machine is not refused
-  t.blockPolls = 100;
+  t.blockPolls = 400;
   t.silenceLimit = std::chrono::milliseconds(5000);
   return t;
 }
