@@ -61,7 +61,6 @@ class TFormMain : public QWidget, public RunObserver {
   void SetRunControlsEnabled(bool enabled) override;
   void AddLogLine(std::string_view line);
   void ResetProgress();
-  void StepProgress(int max, int step);
   void Pump() override;
   // The link's reason for a failed pass, handed to ReportRunFailure.
   void ReportFailure(const LinkFailure& failure);
@@ -122,7 +121,6 @@ class TFormMain : public QWidget, public RunObserver {
  protected:
   void OnWaitingForBox() override { ResetProgress(); }
   void OnStatusLine(const StatusLine& status) override { ShowStatus(status.text); }
-  void OnPartitionStep(const PartitionStep& step) override { StepProgress(step.partitions, 1); }
   void OnJobProgress(const JobProgress& progress) override;
   void OnLogLine(const LogLine& line) override { AddLogLine(line.text); }
   void OnFailed(const Failed& failed) override { ReportFailure(failed.failure); }
@@ -202,7 +200,7 @@ class TFormMain : public QWidget, public RunObserver {
   bool quitAsked_ = false;
   QString lastFailure_;
   BoxTally tally_;
-  JobProgress progress_;  // the run's last progress, with its rate and time left
+  JobProgress progress_;  // the job's last progress: the bar's share, its rate and time left
   QPointer<TFormAbout> about_;
   BoxCounter counter_{*w_.L_Boxes, tally_};
   WindowSetupStore setup_;

@@ -1,6 +1,7 @@
 // TFormMain: the observer seam the sequences report to, and the run journal
 // kept from it: a time-stamped log line per step, the box tally, the reason
-// of the last failure and the progress bar's rate and time left.
+// of the last failure and the progress bar: the share of the job done, its
+// rate and time left, all as the run computed them.
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -9,6 +10,8 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTime>
+#include <algorithm>
+#include <cstdint>
 
 #include "app/form_main.h"
 #include "app/port_combo_box.h"
@@ -34,6 +37,20 @@ bool IsPercentText(std::string_view text) {
 
 QString StatusQString(int status) {
   return ToQString(*StatusText(status));
+}
+
+// Where the bar stands for the job's progress, of `steps`: the share of the
+// job's bytes when their total is known (a download), else the partitions
+// of the running phase (an upload, whose sizes come from the box).
+int BarPosition(const JobProgress& progress, int steps) {
+  const auto scaled = [steps](std::uint64_t done, std::uint64_t total) {
+    return static_cast<int>(std::min(done, total) * static_cast<std::uint64_t>(steps) / total);
+  };
+  if (progress.total > 0) return scaled(progress.done, progress.total);
+  if (progress.partitions > 0)
+    return scaled(static_cast<std::uint64_t>(std::max(progress.partitionsDone, 0)),
+                  static_cast<std::uint64_t>(progress.partitions));
+  return 0;
 }
 
 }  // namespace
@@ -75,19 +92,11 @@ void TFormMain::AddLogLine(std::string_view line) {
 
 void TFormMain::ResetProgress() {
   w_.ProgressBarMain->setValue(0);
+  progress_ = {};
+  RefreshProgressTooltip();
   // A new start, file or job: what went wrong before is no longer shown.
   PaintProgressBar(*w_.ProgressBarMain, false);
   ShowNoteLine(QString(), false);
-}
-
-void TFormMain::StepProgress(int max, int step) {
-  QProgressBar& bar = *w_.ProgressBarMain;
-  bar.setRange(0, std::max(max, 1));
-  int position = bar.value() + step;
-  // Past the maximum the bar starts over, so each phase sweeps it again.
-  if (position > bar.maximum()) position = bar.minimum() + (position - bar.maximum());
-  bar.setValue(std::min(position, bar.maximum()));
-  RefreshProgressTooltip();
 }
 
 void TFormMain::Pump() {
@@ -96,6 +105,8 @@ void TFormMain::Pump() {
 
 void TFormMain::OnJobProgress(const JobProgress& progress) {
   progress_ = progress;
+  QProgressBar& bar = *w_.ProgressBarMain;
+  bar.setValue(BarPosition(progress, bar.maximum()));
   RefreshProgressTooltip();
 }
 

@@ -133,8 +133,10 @@ void BuildMainPanel(MainWidgets& w) {
 
   // Row 6: progress.
   w.ProgressBarMain = Make<QProgressBar>(p, "ProgressBarMain");
-  w.ProgressBarMain->setTextVisible(false);
-  w.ProgressBarMain->setRange(0, 100);
+  // Fine steps, so the bar moves with the bytes of a large file; its text
+  // is the share of the job done.
+  w.ProgressBarMain->setRange(0, kProgressSteps);
+  w.ProgressBarMain->setAlignment(Qt::AlignCenter);
   w.ProgressBarMain->setValue(0);
   w.ProgressBarMain->setGeometry((kClientWidth - kProgressWidth) / 2, kMainPanelHeight - 8 - 16,
                                  kProgressWidth, 16);

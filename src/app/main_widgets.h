@@ -31,6 +31,8 @@ inline constexpr int kButtonRowHeight = 30;
 inline constexpr int kIdentityPanelHeight = 103;
 inline constexpr int kIdentityFieldHeight = 24;
 inline constexpr int kProgressWidth = 420;
+// The progress bar's range: 0 to this many steps of the whole job.
+inline constexpr int kProgressSteps = 1000;
 inline constexpr int kFontPixelSize = 14;
 
 // Index of each identity field in MainWidgets::identity; equal to its header

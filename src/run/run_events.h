@@ -41,8 +41,7 @@ struct JobProgress {
   int partitions = 0;
 };
 
-// Partition `done` of `partitions` is through the running phase (the
-// window's classic bar takes one step on it).
+// Partition `done` of `partitions` is through the running phase.
 struct PartitionStep {
   LinkPhase phase = LinkPhase::Transfer;
   int done = 0;

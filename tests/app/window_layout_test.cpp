@@ -146,15 +146,20 @@ class WindowLayoutTest : public QObject {
     QCOMPARE(rig.form.height(), 430);
   }
 
-  void ProgressSweepsEachPhase() {
+  void ProgressShowsTheJobsShareAndTheRunsFigures() {
     WindowRig rig;
     auto* bar = rig.Child<QProgressBar>("ProgressBarMain");
-    for (int i = 0; i < 3; ++i) rig.form.StepProgress(3, 1);
-    QCOMPARE(bar->value(), 3);
-    rig.form.StepProgress(3, 1);  // the next phase starts over
-    QCOMPARE(bar->value(), 1);
+    JobProgress progress;
+    progress.done = 1999;
+    progress.total = 4000;
+    progress.bytesPerSecond = 10 * 1024.0;
+    progress.timeLeft = std::chrono::seconds(7);
+    rig.form.OnEvent(progress);
+    QCOMPARE(bar->text(), QStringLiteral("49%"));  // 100 % only once all is done
+    QCOMPARE(bar->toolTip(), QStringLiteral("10.0 KiB/s, 0:07 left"));
     rig.form.ResetProgress();
     QCOMPARE(bar->value(), 0);
+    QVERIFY(bar->toolTip().isEmpty());
   }
 
   void PopupMenuOffersAboutAndExit() {

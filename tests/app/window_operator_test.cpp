@@ -179,16 +179,9 @@ class WindowOperatorTest : public QObject {
 
   void FiguresForTheTooltips() {
     QCOMPARE(BoxTally({12, 1}).Text(), std::string("12 ok, 1 failed"));
-    PhaseEstimate estimate;
-    const auto start = PhaseEstimate::Clock::now();
-    estimate.Begin(start);
-    QCOMPARE(estimate.Text(0.0, start), std::string());
-    estimate.AddBytes(20 * 1024);
-    QCOMPARE(estimate.Text(0.25, start + std::chrono::seconds(2)), std::string("10.0 KiB/s, 0:06 left"));
-    QCOMPARE(estimate.Text(1.0, start + std::chrono::seconds(2)), std::string("10.0 KiB/s"));
-    PhaseEstimate steps;  // erase and program carry no bytes: time left only
-    steps.Begin(start);
-    QCOMPARE(steps.Text(0.5, start + std::chrono::seconds(70)), std::string("1:10 left"));
+    QCOMPARE(FiguresText(std::nullopt, std::nullopt), std::string());
+    QCOMPARE(FiguresText(10 * 1024.0, std::chrono::milliseconds(6000)), std::string("10.0 KiB/s, 0:06 left"));
+    QCOMPARE(FiguresText(std::nullopt, std::chrono::seconds(70)), std::string("1:10 left"));
   }
 };
 

@@ -3,6 +3,7 @@
 // identity, and Reset in the middle of a transfer.
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -69,6 +70,59 @@ class WindowRunTest : public QObject {
     QVERIFY(lockedWhileRunning);
     QVERIFY(rig.ControlsEnabled());
     QVERIFY(!rig.Field("E_Ident")->isReadOnly());
+  }
+
+  void BarFollowsTheBytesOfTheJob_data() {
+    QTest::addColumn<PartitionSet>("set");
+    QTest::addColumn<int>("imageBytes");
+    QTest::addColumn<double>("lastPartitionAt");  // % of the job once all but the last partition are sent
+    QTest::newRow("27 partitions") << PartitionSet::App << 2048 << 200.0 / 3 * 26 / 27;
+    QTest::newRow("one partition") << PartitionSet::Key << 16384 << 0.0;
+  }
+
+  void BarFollowsTheBytesOfTheJob() {
+    QFETCH(PartitionSet, set);
+    QFETCH(int, imageBytes);
+    QFETCH(double, lastPartitionAt);
+    BoxRig rig;
+    WriteBytes(rig.file, SampleDownloadFile(set, {.ident = 1, .softwareModule = "LDR"},
+                                            static_cast<std::size_t>(imageBytes)));
+    rig.dialogs.answers << QString::fromStdString(rig.file.string());
+    rig.Click("SB_Open");
+    // The bar's percentage with the status text it stood beside, from
+    // "Transfer..." to "Update Success!".
+    auto* bar = rig.Child<QProgressBar>("ProgressBarMain");
+    auto* status = rig.Field("E_Start");
+    QList<std::pair<QString, double>> seen;
+    bool recording = false;
+    const auto record = [&] {
+      recording = recording || status->text() == QLatin1String("Transfer...");
+      if (recording) seen.append({status->text(), 100.0 * bar->value() / bar->maximum()});
+      recording = recording && status->text() != QLatin1String("Update Success!");
+    };
+    QObject::connect(status, &QLineEdit::textChanged, bar, record);
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, record);
+    OnStatus(
+        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    rig.Click("SB_Sta");
+
+    QVERIFY(!seen.isEmpty() && seen.last() == std::pair(QStringLiteral("Update Success!"), 100.0));
+    const auto at = [&](const char* text) {
+      for (const auto& [shown, percent] : seen)
+        if (shown == QLatin1String(text)) return percent;
+      return -1.0;
+    };
+    // The transfer's bytes are two thirds of a download's job, erase and program a sixth each.
+    QVERIFY2(std::abs(at("Transfering Data:  100%") - lastPartitionAt) < 2,
+             qPrintable(QString::number(at("Transfering Data:  100%"))));
+    QVERIFY2(std::abs(at("Transfer Success!") - 200.0 / 3) < 2,
+             qPrintable(QString::number(at("Transfer Success!"))));
+    for (qsizetype i = 1; i < seen.size(); ++i)
+      QVERIFY2(seen[i].second >= seen[i - 1].second, qPrintable(seen[i].first));
+    // Full only once the last partition is programmed.
+    const auto full = std::find_if(seen.begin(), seen.end(), [](const auto& s) { return s.second == 100.0; });
+    QCOMPARE(full->first, QStringLiteral("Program flash...  100%"));
+    QCOMPARE(bar->text(), QStringLiteral("0%"));  // Reset cleared it
   }
 
   void UploadReturnsToIdleWithTheBoxIdentity() {
