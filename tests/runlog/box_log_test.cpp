@@ -8,8 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "link/posix_com_port.h"
 #include "link/recording_observer.h"
+#include "link/system_com_port.h"
 #include "support/temp_dir.h"
 
 namespace tuneflash::testing {
@@ -43,8 +43,8 @@ TEST(BoxLogJobBoundary, AThrowingJobIsAFailedRecordInItsPhase) {
     RunLogFailure opening;
     auto file = RunLogFile::Open(dir / "runs.jsonl", opening);
     ASSERT_TRUE(file);
-    PosixComPort posix;
-    CountingComPort port(posix);
+    const auto system = MakeSystemComPort();
+    CountingComPort port(*system);
     RecordingObserver seen;
     PhaseWatch events(seen);
     BoxLog log(std::make_shared<const RunLogFile>(std::move(*file)), "verify", "COM.01", port);
