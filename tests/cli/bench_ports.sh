@@ -6,14 +6,7 @@
 set -euo pipefail
 CLI="$1"
 BOXSIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-cleanup() {
-  [ -n "$SIM_PID" ] && kill -INT "$SIM_PID" 2>/dev/null && wait "$SIM_PID" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-cd "$WORK"
+source "$(dirname "$(readlink -f "$0")")/sim_work.sh"
 # A registry of our own, so that only these boxes are announced.
 mkdir run
 export XDG_RUNTIME_DIR="$WORK/run"

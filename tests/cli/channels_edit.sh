@@ -7,15 +7,7 @@ set -euo pipefail
 CLI="$1"
 BOXSIM="$2"
 LISTS="$3"
-WORK="$(mktemp -d)"
-SIM_PID=""
-cleanup() {
-  [ -n "$SIM_PID" ] && kill -INT "$SIM_PID" 2>/dev/null && wait "$SIM_PID" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-cd "$WORK"
-
+source "$(dirname "$(readlink -f "$0")")/sim_work.sh"
 # check FILE.dld PYTHON-EXPRESSION: the expression holds over the JSON listing
 # (`p`: the programs in list order, `names`: their names).
 check() {

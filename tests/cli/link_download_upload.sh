@@ -5,14 +5,7 @@
 set -euo pipefail
 CLI="$1"
 BOXSIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-cleanup() {
-  [ -n "$SIM_PID" ] && kill -INT "$SIM_PID" 2>/dev/null && wait "$SIM_PID" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-cd "$WORK"
+source "$(dirname "$(readlink -f "$0")")/sim_work.sh"
 
 python3 -c "import sys; sys.stdout.buffer.write(bytes((i * 7) & 0xFF for i in range(40000)))" > key.bin
 "$CLI" pack --set key --manufacture CLITEST -o key.dld key.bin > /dev/null

@@ -6,21 +6,7 @@
 set -euo pipefail
 CLI="$1"
 BOXSIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-stop_boxes() {
-  if [ -n "$SIM_PID" ]; then
-    kill -INT "$SIM_PID" 2>/dev/null || true
-    wait "$SIM_PID" 2>/dev/null || true
-  fi
-  SIM_PID=""
-}
-cleanup() {
-  stop_boxes
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-cd "$WORK"
+source "$(dirname "$(readlink -f "$0")")/sim_work.sh"
 # Starts N simulated boxes (PATH, PATH.2, ...) and waits for the last one's link.
 start_boxes() {
   local n="$1" last="$WORK/box"
@@ -118,7 +104,7 @@ set -e
 python3 -c "import os; open('key.bin','wb').write(os.urandom(30000))"
 "$CLI" pack --set key --manufacture FIRST -o key.dld key.bin > /dev/null
 "$CLI" download --port "$WORK/box" --port "$WORK/box.2" key.dld > both.txt
-stop_boxes
+stop_box
 
 # Two boxes, one after the other; the file is replaced (a new release copied
 # into place) once the first box is done. The second box still gets the
@@ -144,7 +130,7 @@ assert all(r["file"]["sha256"] == sys.argv[1] for r in records), [r["file"] for 
 assert all(r["file"]["identity"]["manufacture"] == "FIRST" for r in records)
 PY
 "$CLI" verify --port "$WORK/box" first.dld > held.txt
-stop_boxes
+stop_box
 
 # SIGTERM while two paced boxes take a file: exit 143, the summary table,
 # a "stopped" record per box in flight. SIGHUP on one port: exit 129.

@@ -6,21 +6,7 @@
 set -euo pipefail
 CLI="$1"
 BOXSIM="$2"
-WORK="$(mktemp -d)"
-SIM_PID=""
-stop_box() {
-  if [ -n "$SIM_PID" ]; then
-    kill -INT "$SIM_PID" 2>/dev/null || true
-    wait "$SIM_PID" 2>/dev/null || true
-  fi
-  SIM_PID=""
-}
-cleanup() {
-  stop_box
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-cd "$WORK"
+source "$(dirname "$(readlink -f "$0")")/sim_work.sh"
 start_box() {
   rm -f "$WORK/box"
   "$BOXSIM" --link "$WORK/box" --no-announce "$@" > sim.log 2>&1 &
