@@ -23,7 +23,7 @@ void AddBoxRunOptions(CLI::App& command, BoxRunOptions& options, const std::stri
   AddLogOption(command, options.log, options.station);
 }
 
-int RunBoxes(const BoxRunOptions& options, const std::string& command, const BoxJobMaker& make) {
+int RunBoxes(const BoxRunOptions& options, const std::string& command, const PortJobMaker& make) {
   const auto names = ExpandPortChoice(options.ports);
   if (!names) return kExitUsage;
   std::shared_ptr<const RunLogFile> runLog;
@@ -31,20 +31,16 @@ int RunBoxes(const BoxRunOptions& options, const std::string& command, const Box
   if (names->size() > 1) {
     const LanesOptions lanes{command, runLog, options.count, options.repeat,
                              PortTiming(options.ports.timeoutSeconds)};
-    return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes, [&](Lane& lane) {
-      return make(lane.port, lane.events, lanes.timing,
-                  [&lane](std::string_view line) { lane.observer.Print(line); });
-    });
+    return RunOnPorts(*names, ListPortDevices(DefaultBoxRegistry()), lanes, make);
   }
   PortSession session(SinglePort(options.ports, names->front()));
   if (const auto failed = session.Open()) return *failed;
-  StartLoopOptions loop;
-  loop.nextBoxAfterSuccess = options.repeat || options.count > 1;
-  loop.maxBoxes = options.repeat ? 0 : options.count;
-  const BoxJob job = make(session.port(), session.events(), session.timing(), [](std::string_view line) {
-    std::cout << line << '\n' << std::flush;
-  });
-  return session.RunRecorded(command, runLog, job, loop);
+  return session.Run(
+      command, runLog,
+      [&](const LaneBinding& lane) {
+        return make(lane, [](std::string_view line) { std::cout << line << '\n' << std::flush; });
+      },
+      options.repeat ? 0 : options.count);
 }
 
 }  // namespace tuneflash::cli

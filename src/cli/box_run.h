@@ -8,10 +8,7 @@
 #include <string_view>
 
 #include "cli/port_choice.h"
-#include "link/com_port.h"
-#include "link/link_waits.h"
-#include "run/run_observer.h"
-#include "runlog/box_log.h"
+#include "cli/port_lanes.h"
 
 namespace tuneflash::cli {
 
@@ -27,14 +24,9 @@ struct BoxRunOptions {
 // in their help ("Flash", "Verify").
 void AddBoxRunOptions(CLI::App& command, BoxRunOptions& options, const std::string& verb);
 
-// Makes one port's job: bound to its port, observer and timing; `print`
-// puts a result line on the output (with the port in front when there are
-// several).
-using BoxJobMaker = std::function<BoxJob(ComPort& port, RunObserver& observer, const LinkTiming& timing,
-                                         std::function<void(std::string_view)> print)>;
-
-// Runs the job box after box on every chosen port, recorded as `command`;
+// Runs the job made by `make` box after box on every chosen port (`print`
+// with the port in front when there are several), recorded as `command`;
 // the exit code (2 for a bad port choice or a --log that cannot be opened).
-int RunBoxes(const BoxRunOptions& options, const std::string& command, const BoxJobMaker& make);
+int RunBoxes(const BoxRunOptions& options, const std::string& command, const PortJobMaker& make);
 
 }  // namespace tuneflash::cli

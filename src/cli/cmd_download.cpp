@@ -21,15 +21,12 @@ int RunDownload(const DownloadCommand& o) {
   // Read once: every box gets these bytes, and every record their hash.
   const LinkFile file = ReadLinkFile(o.file, LinkFileUse::Download);
   const FileFacts facts = FactsOfBytes(file.path.string(), *file.bytes);
-  return RunBoxes(o.run, "download",
-                  [&file, &facts](ComPort& port, RunObserver& observer, const LinkTiming& timing, auto) {
-                    const DownloadOptions options{.showConnectSuccess = true, .timing = timing};
-                    return BoxJob{[&port, &observer, &file, options] {
-                                    return DownloadFile(port, observer, file, options);
-                                  },
-                                  [&facts](bool) { return facts; },
-                                  {}};
-                  });
+  return RunBoxes(o.run, "download", [&file, &facts](const LaneBinding& lane, auto) {
+    const DownloadOptions options{.showConnectSuccess = true, .timing = lane.timing};
+    return BoxJob{[lane, &file, options] { return DownloadFile(lane.port, lane.events, file, options); },
+                  [&facts](bool) { return facts; },
+                  {}};
+  });
 }
 
 }  // namespace

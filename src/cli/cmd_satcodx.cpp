@@ -58,14 +58,17 @@ int RunSatcoDx(const SatcoDxCommand& o) {
   ConversionState conversion;
   conversion.workDirectory = workFile.parent_path();
   DownloadHeaderState header;
-  SatcoDxSession satcodx{*db, conversion, session.events(), {}, {}};
-  SatcoDxDownloadOptions options;
-  options.timing = session.timing();
-  // The record names the merged file that went to the box.
-  const BoxJob job{[&] { return DownloadSatcoDx(session.port(), header, workFile, lists, satcodx, options); },
-                   [&](bool) { return FactsOfFile(workFile); },
-                   {}};
-  return session.RunRecorded("satcodx", runLog, job, StartLoopOptions{});
+  return session.Run("satcodx", runLog, [&](const LaneBinding& lane) {
+    auto satcodx = std::make_shared<SatcoDxSession>(SatcoDxSession{*db, conversion, lane.events, {}, {}});
+    SatcoDxDownloadOptions options;
+    options.timing = lane.timing;
+    // The record names the merged file that went to the box.
+    return BoxJob{[&, lane, satcodx, options] {
+                    return DownloadSatcoDx(lane.port, header, workFile, lists, *satcodx, options);
+                  },
+                  [&](bool) { return FactsOfFile(workFile); },
+                  {}};
+  });
 }
 
 }  // namespace

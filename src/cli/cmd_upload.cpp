@@ -41,12 +41,12 @@ int RunUpload(const UploadCommand& o) {
   if (const auto failed = session.Open()) return *failed;
   DownloadHeaderState header;
   const std::filesystem::path file = std::filesystem::absolute(o.file);
-  const BoxJob job{
-      [&] { return UploadFile(session.port(), session.events(), header, file, *set, session.timing()); },
-      // The record names what the box sent: the file, or what arrived of it.
-      [&](bool ok) { return FactsOfFile(ok ? file : PartialUploadPath(file)); },
-      {}};
-  const int code = session.RunRecorded("upload", runLog, job, StartLoopOptions{});
+  const int code = session.Run("upload", runLog, [&](const LaneBinding& lane) {
+    return BoxJob{[&, lane] { return UploadFile(lane.port, lane.events, header, file, *set, lane.timing); },
+                  // The record names what the box sent: the file, or what arrived of it.
+                  [&](bool ok) { return FactsOfFile(ok ? file : PartialUploadPath(file)); },
+                  {}};
+  });
   if (code == kExitOk) {
     std::cout << "Wrote " << o.file << ": " << PartitionSetName(*set) << " set, "
               << std::filesystem::file_size(file, ec) << " bytes, from the box '" << header.show().manufacture

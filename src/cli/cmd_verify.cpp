@@ -35,17 +35,15 @@ int RunVerify(const VerifyCommand& o) {
   if (!expected.ok()) throw FileError(o.file, DescribeVerifyFailure(*expected.failure));
   const FileFacts facts = FactsOfBytes(file.path.string(), *file.bytes);
   // One box: read back, one line per partition, recorded with the comparisons.
-  return RunBoxes(o.run, "verify",
-                  [&](ComPort& port, RunObserver& observer, const LinkTiming& timing,
-                      std::function<void(std::string_view)> print) {
-                    auto result = std::make_shared<VerifyResult>();
-                    return BoxJob{[&port, &observer, &expected, timing, print, result] {
-                                    *result = VerifyBox(port, observer, expected, timing);
-                                    for (const auto& c : result->partitions) print(PartitionLine(c));
-                                    return result->status;
-                                  },
-                                  [&facts](bool) { return facts; }, [result] { return result->partitions; }};
-                  });
+  return RunBoxes(o.run, "verify", [&](const LaneBinding& lane, std::function<void(std::string_view)> print) {
+    auto result = std::make_shared<VerifyResult>();
+    return BoxJob{[lane, &expected, print, result] {
+                    *result = VerifyBox(lane.port, lane.events, expected, lane.timing);
+                    for (const auto& c : result->partitions) print(PartitionLine(c));
+                    return result->status;
+                  },
+                  [&facts](bool) { return facts; }, [result] { return result->partitions; }};
+  });
 }
 
 }  // namespace

@@ -31,9 +31,8 @@ double ShareDone(const JobProgress& p) {
 
 }  // namespace
 
-ConsoleObserver::ConsoleObserver(ComPort& port, StopSignals& interrupt, std::ostream& out, std::ostream& log,
-                                 bool terminal)
-    : port_(port), interrupt_(interrupt), out_(out), log_(log), terminal_(terminal) {}
+ConsoleObserver::ConsoleObserver(std::ostream& out, std::ostream& log, bool terminal)
+    : out_(out), log_(log), terminal_(terminal) {}
 
 void ConsoleObserver::OnStatusLine(const StatusLine& status) {
   if (!terminal_ || !barPhase_) {
@@ -98,15 +97,6 @@ void ConsoleObserver::OnLogLine(const LogLine& line) {
 void ConsoleObserver::OnFailed(const Failed& failed) {
   EndBar();
   log_ << "tuneflash-cli: " << failed.reason << '\n' << std::flush;
-}
-
-void ConsoleObserver::Pump() {
-  if (!interrupted_ && interrupt_.Arrived()) Interrupt();
-}
-
-void ConsoleObserver::Interrupt() {
-  interrupted_ = true;
-  port_.CloseComPort();
 }
 
 }  // namespace tuneflash::cli

@@ -3,8 +3,8 @@
 // program phases show a progress bar (following the job's progress events,
 // with the rate and time left they carry) instead of their percentage
 // lines. Why a run failed goes to the log stream. A stop signal (Ctrl-C,
-// SIGTERM, SIGHUP; Ctrl-C or Ctrl-Break on Windows) closes the port, which is how a run is stopped, just as
-// Reset does in the window.
+// SIGTERM, SIGHUP; Ctrl-C or Ctrl-Break on Windows) stops the port's lane,
+// just as Reset does in the window.
 #pragma once
 
 #include <chrono>
@@ -13,22 +13,18 @@
 #include <ostream>
 #include <string>
 
-#include "cli/console_platform.h"
-#include "link/com_port.h"
 #include "run/run_observer.h"
 
 namespace tuneflash::cli {
 
 class ConsoleObserver final : public RunObserver {
  public:
-  ConsoleObserver(ComPort& port, StopSignals& interrupt, std::ostream& out, std::ostream& log, bool terminal);
+  ConsoleObserver(std::ostream& out, std::ostream& log, bool terminal);
 
   void SetRunControlsEnabled(bool) override {}
-  void Pump() override;
+  void Pump() override {}
   // Ends a bar that is still drawn.
   void Finish();
-  bool interrupted() const { return interrupted_; }
-  void Interrupt();
 
  protected:
   void OnStatusLine(const StatusLine& status) override;
@@ -42,12 +38,9 @@ class ConsoleObserver final : public RunObserver {
   void DrawBar();
   void EndBar();
 
-  ComPort& port_;
-  StopSignals& interrupt_;
   std::ostream& out_;
   std::ostream& log_;
   bool terminal_;
-  bool interrupted_ = false;
   bool barShown_ = false;
   bool barPhase_ = false;  // between the start and the end of a phase with a bar
   std::string phaseText_;

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 
+#include "link/upgrade_status.h"
+
 namespace tuneflash::cli {
 
-LaneObserver::LaneObserver(int lane, ComPort& port, StopFlag& stop, LaneConsole& console)
-    : lane_(lane), port_(port), stop_(stop), console_(console), view_(console.View(lane)) {}
+LaneObserver::LaneObserver(int lane, LaneConsole& console)
+    : lane_(lane), console_(console), view_(console.View(lane)) {}
 
 void LaneObserver::OnStatusLine(const StatusLine& status) {
   view_.state = status.text;
@@ -48,27 +50,21 @@ void LaneObserver::OnPhaseEnded(const PhaseEnded&) {
   console_.Update(lane_, view_);
 }
 
-void LaneObserver::Pump() {
-  StopIfAsked();
-}
-
-bool LaneObserver::StopIfAsked() {
-  if (!stopped_ && stop_.Raised()) {
-    stopped_ = true;
-    port_.CloseComPort();
-  }
-  return stopped_;
-}
-
 void LaneObserver::SetDevice(const std::string& device) {
   view_.device = device;
   console_.Update(lane_, view_, true);
 }
 
-void LaneObserver::BoxEnded(RunOutcome outcome, const std::string& result) {
-  if (outcome == RunOutcome::Success) ++view_.boxesDone;
-  if (outcome == RunOutcome::Failed) ++view_.boxesFailed;
-  view_.lastResult = result;
+void LaneObserver::OnBoxEnded(const BoxEnded& ended) {
+  if (ended.succeeded) {
+    ++view_.boxesDone;
+    view_.lastResult = *StatusText(kUpdateSuccess);
+  } else if (ended.stopped) {
+    view_.lastResult = "stopped";
+  } else {
+    ++view_.boxesFailed;
+    view_.lastResult = ended.reason.empty() ? std::string(*StatusText(kUpdateFailed)) : ended.reason;
+  }
   console_.Update(lane_, view_, true);
 }
 

@@ -4,8 +4,12 @@
 #include <filesystem>
 
 #include "cli/commands.h"
+#include "cli/console_observer.h"
+#include "cli/console_platform.h"
+#include "cli/lane_threads.h"
 #include "link/box_registry.h"
 #include "link/port_names.h"
+#include "link/system_com_port.h"
 
 namespace tuneflash::cli {
 
@@ -33,15 +37,11 @@ LinkTiming PortTiming(double timeoutSeconds) {
   return t;
 }
 
-LinkTiming PortSession::timing() const {
-  return PortTiming(options_.timeoutSeconds);
-}
-
 PortSession::PortSession(const PortOptions& options)
     : options_(options),
+      system_(MakeSystemComPort()),
       trace_(options.trace ? std::make_unique<TracingComPort>(*system_, std::cerr) : nullptr),
-      counting_(trace_ ? static_cast<ComPort&>(*trace_) : *system_),
-      observer_(port(), interrupt_, std::cout, std::cerr, StdoutIsTerminal()) {}
+      lane_(trace_ ? static_cast<ComPort&>(*trace_) : *system_, LaneSetup{.port = options.port}) {}
 
 std::optional<int> PortSession::Open() {
   const auto devices = ListPortDevices(DefaultBoxRegistry());
@@ -51,8 +51,7 @@ std::optional<int> PortSession::Open() {
               << " serial device(s) found; see 'tuneflash-cli ports')\n";
     return kExitFailed;
   }
-  if (*device != options_.port) port().SetPortLabel(options_.port);
-  if (const auto opened = port().OpenComPort(*device); !opened) {
+  if (const auto opened = lane_.Open(*device); !opened) {
     std::cerr << "tuneflash-cli: cannot open " << options_.port << ": " << opened.error().detail << "\n";
     std::error_code ec;
     if (!std::filesystem::exists(*device, ec)) {
@@ -66,22 +65,20 @@ std::optional<int> PortSession::Open() {
   return std::nullopt;
 }
 
-int PortSession::RunLoop(const std::function<LinkStatus()>& sequence, StartLoopOptions options) {
-  options.timing = timing();
-  options.pauseAfterSuccess = [this] {
-    if (interrupt_.WaitFor(std::chrono::milliseconds(1500))) observer_.Interrupt();
-  };
-  const StartLoopResult result = RunStartLoop(port(), events_, sequence, options);
-  observer_.Finish();
-  port().CloseComPort();
-  if (observer_.interrupted()) return interrupt_.ExitCode();
-  return result.lastSucceeded ? kExitOk : kExitFailed;
-}
-
-int PortSession::RunRecorded(const std::string& command, std::shared_ptr<const RunLogFile> runLog,
-                             const BoxJob& job, StartLoopOptions options) {
-  BoxLog log(std::move(runLog), command, options_.port, counting_);
-  return RunLoop([&] { return log.Run(job, events_); }, std::move(options));
+int PortSession::Run(const std::string& command, std::shared_ptr<const RunLogFile> runLog,
+                     const LaneJobMaker& make, int count) {
+  LaneSetup& setup = lane_.setup();
+  setup.command = command;
+  setup.runLog = std::move(runLog);
+  setup.count = count;
+  setup.timing = PortTiming(options_.timeoutSeconds);
+  ConsoleObserver console(std::cout, std::cerr, StdoutIsTerminal());
+  StopToken stop;
+  LaneEnd end;
+  const auto signalled = RunLaneThreads(stop, {[&] { end = lane_.Run(console, stop, make); }});
+  console.Finish();
+  if (signalled) return *signalled;
+  return end.lastSucceeded ? kExitOk : kExitFailed;
 }
 
 }  // namespace tuneflash::cli

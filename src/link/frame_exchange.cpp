@@ -34,6 +34,10 @@ LinkStatus SendAcknowledged(ComPort& port, RunObserver& observer, ByteSpan frame
     }
     misses = limit.refusalsUnlimited ? 1 : misses + 1;
     if (auto late = CheckProgress(timing, port, refusedText())) return *late;
+    if (misses < limit.maxMisses) {
+      observer.OnEvent(limit.refusalsUnlimited ? Retrying{lastMiss.cause, sends, 0}
+                                               : Retrying{lastMiss.cause, misses, limit.maxMisses});
+    }
   }
   if (lastMiss.cause == FailureCause::NoReply)
     lastMiss.detail =

@@ -80,6 +80,8 @@ class UploadRun {
       if (!got) return got.error();
       if (!*got) {
         if (auto s = SendNak(port_); !s) return s;
+        if (attempt + 1 < kMaxMisses)
+          observer_.OnEvent(Retrying{FailureCause::NoReply, attempt + 1, kMaxMisses});
         continue;
       }
       if (auto s = SendAck(port_); !s) return s;
@@ -165,11 +167,12 @@ class UploadRun {
     if (auto s = SendNak(port_); !s) return s;
     observer_.AddLogLine(line);
     (arrival == Arrival::Bad ? misses.bad : misses.missing)++;
-    if (misses.count() >= kMaxMisses)
-      return Failure(misses.bad > 0 ? FailureCause::PcRefused : FailureCause::NoReply, misses.Describe());
+    const FailureCause cause = misses.bad > 0 ? FailureCause::PcRefused : FailureCause::NoReply;
+    if (misses.count() >= kMaxMisses) return Failure(cause, misses.Describe());
     if (misses.bad > 0) {
       if (auto late = CheckProgress(timing_, port_, misses.Describe())) return *late;
     }
+    observer_.OnEvent(Retrying{cause, misses.count(), kMaxMisses});
     return LinkOk();
   }
 

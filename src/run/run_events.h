@@ -67,6 +67,15 @@ struct Failed {
   std::string reason;  // DescribeFailure of it
 };
 
+// A frame missed (the box refused it or stayed silent, or the PC refused
+// what the box sent) and goes again: miss `miss` of the `limit` a step takes
+// before it fails (0: the step has no limit).
+struct Retrying {
+  FailureCause cause = FailureCause::NoReply;
+  int miss = 0;
+  int limit = 0;
+};
+
 // A box said hello and its job begins; it ended (its record is written).
 struct BoxStarted {
   int box = 0;  // 1-based, counted on for the life of the lane
@@ -75,9 +84,13 @@ struct BoxEnded {
   int box = 0;
   bool succeeded = false;
   bool stopped = false;  // the port was closed (a stop, Reset)
+  std::string reason;    // why it failed (DescribeFailure); empty otherwise
 };
 
 using RunEvent = std::variant<WaitingForBox, BoxStarted, PhaseStarted, StatusLine, PartitionStep, JobProgress,
-                              PhaseEnded, LogLine, Failed, BoxEnded>;
+                              PhaseEnded, LogLine, Failed, Retrying, BoxEnded>;
+
+// "no reply from the box, trying again 3 of 10".
+std::string DescribeRetry(const Retrying& retry);
 
 }  // namespace tuneflash

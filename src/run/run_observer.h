@@ -41,6 +41,7 @@ class RunObserver {
   virtual void OnPhaseEnded(const PhaseEnded&) {}
   virtual void OnLogLine(const LogLine&) {}
   virtual void OnFailed(const Failed&) {}
+  virtual void OnRetrying(const Retrying&) {}
   virtual void OnBoxEnded(const BoxEnded&) {}
 };
 

@@ -29,8 +29,9 @@ LinkStatus BoxLog::Run(const BoxJob& job, PhaseWatch& observer) {
     status = JobFailure(observer.phase(), "an unknown error");
   }
   Finish(record, before, status, job, observer);
-  observer.OnEvent(
-      BoxEnded{last_->box, last_->outcome == RunOutcome::Success, last_->outcome == RunOutcome::Stopped});
+  observer.OnEvent(BoxEnded{last_->box, last_->outcome == RunOutcome::Success,
+                            last_->outcome == RunOutcome::Stopped,
+                            last_->failure ? last_->failure->text : ""});
   return status;
 }
 

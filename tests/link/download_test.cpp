@@ -103,6 +103,7 @@ std::string EventLine(const RunEvent& e) {
     }
     std::string operator()(const LogLine& l) const { return "log " + l.text; }
     std::string operator()(const Failed& f) const { return "failed: " + f.reason; }
+    std::string operator()(const Retrying& r) const { return "retry: " + DescribeRetry(r); }
     std::string operator()(const BoxEnded& b) const {
       return "box " + std::to_string(b.box) + (b.succeeded ? " succeeded" : " not done");
     }
