@@ -96,7 +96,8 @@ LaneEnd PortLane::RunBoxes(RunObserver& observer, const StopToken& stop, const L
   LaneEnd end;
   for (;;) {
     loop.maxBoxes = setup_.count == 0 ? 0 : setup_.count - end.boxesSucceeded;
-    const StartLoopResult result = RunStartLoop(counting_, events, [&] { return log.Run(job, events); }, loop);
+    const StartLoopResult result = RunStartLoop(
+        counting_, events, [&] { return log.Run(job, events); }, loop);
     end.boxesSucceeded += result.boxesSucceeded;
     end.lastSucceeded = result.lastSucceeded;
     end.failure = result.failure;

@@ -89,8 +89,8 @@ TEST(PortLane, ABoxThatSpeaksButNotHelloIsRecordedAndSilenceIsNot) {
 TEST(PortLane, BoxesAreNumberedOnAndAThrowingJobEndsOnlyItsBox) {
   boxsim::BoxSim box(FastBoxOptions());
   box.Start();
-  LaneRig rig(LaneSetup{.port = "COM.01", .command = "verify", .count = 0, .goOnAfterFailure = true,
-                        .boxesBefore = 4});
+  LaneRig rig(LaneSetup{
+      .port = "COM.01", .command = "verify", .count = 0, .goOnAfterFailure = true, .boxesBefore = 4});
   ASSERT_TRUE(rig.lane->Open(box.DevicePath()));
   int boxes = 0;
   rig.seen.onPump = [&] {
