@@ -54,10 +54,16 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
   setWindowTitle(QString::fromLatin1(kMainCaption));
   header_.SetDisplayListener(
       [this](const FILE_DOWNLOAD_HEADER_SHOW_T& show, bool cleared) { ShowHeader(show, cleared); });
-  // The port reports every change, a port that went away under a run included.
+  // The port reports every change, a port that went away under a run
+  // included; a change on the lane's thread is shown on the window's.
   services_.port.SetStateListener([this](bool open) {
-    w_.Shape_ComState->SetOpen(open);
-    if (!open) ExplainClosedPort(QString::fromLatin1(kOpensOnChoice));
+    QMetaObject::invokeMethod(
+        this,
+        [this, open] {
+          w_.Shape_ComState->SetOpen(open);
+          if (!open && !runActive_) ExplainClosedPort(QString::fromLatin1(kOpensOnChoice));
+        },
+        Qt::AutoConnection);
   });
   ConnectHandlers();
   FormCreate();
@@ -73,6 +79,7 @@ TFormMain::TFormMain(MainWindowServices services, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
+  runner_.StopAndWait();
   services_.port.SetStateListener(nullptr);
 }
 
@@ -186,6 +193,7 @@ void TFormMain::E_IdentKeyUp(int field) {
     return;
   }
   errors_.Guard([&] { RememberChosenBytes(ReadWholeFile(file)); }, this);
+  RefreshRunFile();
   lastHeaderChange_ = HeaderChange{file, field, before};
   ShowNoteLine(
       QStringLiteral("%1 %2 written into %3 (was %4).")
@@ -221,14 +229,21 @@ void TFormMain::SB_Close1Click() {
 
 void TFormMain::QuitNow() {
   StopRunByUser();
+  // What the run's job uses may go with the window: the lane ends first.
+  runner_.StopAndWait();
   hide();
   emit exitRequested();
 }
 
 void TFormMain::StopRunByUser() {
   stoppedByUser_ = true;
-  services_.port.CloseComPort();
-  if (runActive_) ExplainClosedPort(QStringLiteral("the run was stopped"));
+  if (runner_.running()) {
+    // The lane closes its port at its next poll; its end follows.
+    runner_.Stop();
+    ExplainClosedPort(QStringLiteral("the run was stopped"));
+  } else {
+    services_.port.CloseComPort();
+  }
 }
 
 void TFormMain::NShowFormClick() {

@@ -1,6 +1,7 @@
 // TFormMain: the program's working window. It holds the run state, shows the
-// identity of the chosen download file, runs the Start loop (wait for a box,
-// download or upload, next box) and is the observer the sequences report to.
+// identity of the chosen download file, and runs the port's lane (wait for a
+// box, download or upload, next box) on a thread of its own, taking the run's
+// events on its own thread.
 #pragma once
 
 #include <QPointer>
@@ -13,17 +14,19 @@
 
 #include "app/box_counter.h"
 #include "app/error_handler.h"
+#include "app/lane_runner.h"
 #include "app/main_widgets.h"
 #include "app/run_figures.h"
+#include "app/run_file_slot.h"
 #include "app/run_state.h"
 #include "app/ui_services.h"
 #include "app/window_setup.h"
 #include "dld/bytes.h"
 #include "dld/download_header.h"
+#include "lane/port_lane.h"
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "run/run_observer.h"
-#include "runlog/counting_com_port.h"
 #include "runlog/run_log_file.h"
 
 namespace tuneflash::app {
@@ -55,13 +58,14 @@ class TFormMain : public QWidget, public RunObserver {
   explicit TFormMain(MainWindowServices services, QWidget* parent = nullptr);
   ~TFormMain() override;
 
-  // The observer seam: the run's events come in through OnEvent and land
-  // in these.
+  // The observer seam: the run's events come in through OnEvent, on the
+  // window's thread, and land in these.
   void ShowStatus(std::string_view text);
   void SetRunControlsEnabled(bool enabled) override;
   void AddLogLine(std::string_view line);
   void ResetProgress();
-  void Pump() override;
+  // The run's waits poll on the lane's thread; nothing to pump here.
+  void Pump() override {}
   // The link's reason for a failed pass, handed to ReportRunFailure.
   void ReportFailure(const LinkFailure& failure);
 
@@ -86,6 +90,8 @@ class TFormMain : public QWidget, public RunObserver {
 
   const RunState& runState() const { return run_; }
   const DownloadHeaderState& header() const { return header_; }
+  // A run was started and has not ended yet (its end reaches the window
+  // through its event queue).
   bool runActive() const { return runActive_; }
   // A download or upload sequence is writing (the box has said hello).
   bool sequenceWriting() const { return sequenceWriting_; }
@@ -124,6 +130,9 @@ class TFormMain : public QWidget, public RunObserver {
   void OnJobProgress(const JobProgress& progress) override;
   void OnLogLine(const LogLine& line) override { AddLogLine(line.text); }
   void OnFailed(const Failed& failed) override { ReportFailure(failed.failure); }
+  void OnRetrying(const Retrying& retry) override;
+  void OnBoxStarted(const BoxStarted& started) override;
+  void OnBoxEnded(const BoxEnded& ended) override;
 
  private:
   void FormCreate();
@@ -165,11 +174,17 @@ class TFormMain : public QWidget, public RunObserver {
   void RefreshProgressTooltip();
   // The checks of Start for `mode`; false (with its text shown) to stop.
   bool PrepareRun(RunMode mode);
-  LinkStatus RunSequence(RunMode mode, RunObserver& observer);
+  // The job of the run's boxes, from what Start checked and read: it holds
+  // no reference to the window, which it never touches from the lane's thread.
+  LaneJobMaker MakeJob(RunMode mode);
+  // The lane has ended: the controls are freed, a port choice or a Start
+  // made meanwhile is carried out.
+  void OnLaneEnded(RunMode mode, const LaneEnd& end);
+  // The person changed the chosen download file while a run waits: the run
+  // sends it from the next box on.
+  void RefreshRunFile();
   // Verify: reads and checks the chosen file; false (with the reason logged) to stop.
   bool LoadVerifyFile();
-  // The file a box's record names.
-  std::filesystem::path RecordedFile(RunMode mode, bool succeeded) const;
   // The run log, opened at the first run; empty without one or when it
   // cannot be opened (said once in the log).
   std::shared_ptr<const RunLogFile> RunLog();
@@ -177,8 +192,12 @@ class TFormMain : public QWidget, public RunObserver {
   bool StopWithText(const char* text);
 
   MainWindowServices services_;
-  // The port the sequences talk through: services_.port, counted for the records.
-  CountingComPort port_{services_.port};
+  // The port's lane: services_.port, counted for the records, box after box.
+  PortLane lane_{services_.port, LaneSetup{}};
+  // What a running download sends; shared with the lane's thread.
+  std::shared_ptr<RunFileSlot> runFile_;
+  // What a run's job threw, to be shown in an error box once it has ended.
+  std::shared_ptr<std::exception_ptr> jobThrew_;
   std::filesystem::path runLogPath_;
   std::shared_ptr<const RunLogFile> runLog_;
   bool runLogTried_ = false;
@@ -215,6 +234,8 @@ class TFormMain : public QWidget, public RunObserver {
     QString before;
   };
   std::optional<HeaderChange> lastHeaderChange_;
+  // Last: it stops and waits for the lane before anything the lane uses goes.
+  LaneRunner runner_;
 };
 
 }  // namespace tuneflash::app

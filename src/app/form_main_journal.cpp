@@ -3,7 +3,6 @@
 // of the last failure and the progress bar: the share of the job done, its
 // rate and time left, all as the run computed them.
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,10 +96,6 @@ void TFormMain::ResetProgress() {
   // A new start, file or job: what went wrong before is no longer shown.
   PaintProgressBar(*w_.ProgressBarMain, false);
   ShowNoteLine(QString(), false);
-}
-
-void TFormMain::Pump() {
-  QCoreApplication::processEvents();
 }
 
 void TFormMain::OnJobProgress(const JobProgress& progress) {

@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <cstdio>
 #include <exception>
-#include <thread>
 
 #include "app/app_names.h"
 #include "app/form_main.h"
@@ -18,6 +17,7 @@
 #include "dld/file_io.h"
 #include "dld/record_reader.h"
 #include "link/download.h"
+#include "link/link_file.h"
 #include "link/start_loop.h"
 #include "link/upgrade_status.h"
 #include "link/upload.h"
@@ -49,34 +49,9 @@ FileDialogRequest SatcoDxFileRequest(const QString& remembered, const QString& f
           QStringLiteral("sdx"), remembered, folder};
 }
 
-// How a box ended, for its line in the log: "Box 3: Update Success! in 1:47".
-std::string BoxVerdictText(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::Success:
-      return std::string(*StatusText(kUpdateSuccess));
-    case RunOutcome::Failed:
-      return std::string(*StatusText(kUpdateFailed));
-    case RunOutcome::Stopped:
-      break;
-  }
-  return "stopped";
-}
-
 std::filesystem::path ToPath(const QString& name) {
   return std::filesystem::path(name.toStdString());
 }
-
-// Clears a flag when the scope ends, however it ends.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 
@@ -200,6 +175,7 @@ bool TFormMain::OpenDownloadFile(const QString& chosen) {
   run_.currentFileName = path;
   w_.E_FileName->setText(chosen);
   header_.LoadDownloadHeader(path);
+  RefreshRunFile();
   return true;
 }
 
@@ -237,7 +213,6 @@ bool TFormMain::PrepareRun(RunMode mode) {
       if (!QFileInfo::exists(run_.openDialogFileName)) return StopWithText(kFileMissing);
       run_.currentFileName = ToPath(run_.openDialogFileName);
       if (!RecheckChosenFile()) return false;
-      run_.partitionCount = ReadPartitionCount(run_.currentFileName);
       return true;
     case RunMode::Upload:
       if (noFile) return StopWithText(kNoUploadFile);
@@ -270,7 +245,10 @@ bool TFormMain::PrepareRun(RunMode mode) {
 bool TFormMain::LoadVerifyFile() {
   run_.verifyFile.reset();
   try {
-    VerifyReport report = VerifyDownloadFile(ReadWholeFile(run_.currentFileName), true);
+    const Bytes bytes = ReadWholeFile(run_.currentFileName);
+    // The records name the bytes compared with, however the file changes later.
+    run_.verifyFacts = FactsOfBytes(std::filesystem::absolute(run_.currentFileName).string(), bytes);
+    VerifyReport report = VerifyDownloadFile(bytes, true);
     if (!report.ok()) {
       AddLogLine("'" + run_.currentFileName.string() + "': " + DescribeVerifyFailure(*report.failure));
       return StopWithText(kNoDownloadFile);
@@ -283,50 +261,99 @@ bool TFormMain::LoadVerifyFile() {
   return true;
 }
 
-LinkStatus TFormMain::RunSequence(RunMode mode, RunObserver& observer) {
-  LinkFailure nothingToRun;
-  nothingToRun.detail = "nothing to run in this mode";
+LaneJobMaker TFormMain::MakeJob(RunMode mode) {
+  // What a job throws ends its box (the record holds it) and is shown in an
+  // error box once the run has ended.
+  auto threw = jobThrew_ = std::make_shared<std::exception_ptr>();
+  const auto guarded = [threw](const std::function<LinkStatus()>& sequence) {
+    try {
+      return sequence();
+    } catch (...) {
+      *threw = std::current_exception();
+      throw;
+    }
+  };
+  const std::filesystem::path file = std::filesystem::absolute(run_.currentFileName);
+  runFile_.reset();
   switch (mode) {
-    case RunMode::Download:
-      // Open may have chosen another file while the loop waited for the box.
-      run_.partitionCount = ReadPartitionCount(run_.currentFileName);
-      return DownloadFile(port_, observer, run_.currentFileName, run_.partitionCount,
-                          DownloadOptions{.showConnectSuccess = true, .timing = services_.timing});
+    case RunMode::Download: {
+      runFile_ = std::make_shared<RunFileSlot>(ReadLinkFile(file, LinkFileUse::Download));
+      return [slot = runFile_, guarded](const LaneBinding& lane) {
+        // Each box gets the file as it stands when the box begins; its record names those bytes.
+        auto sent = std::make_shared<std::shared_ptr<const LinkFile>>(slot->Take());
+        return BoxJob{[lane, slot, sent, guarded] {
+                        *sent = slot->Take();
+                        return guarded([&] {
+                          return DownloadFile(
+                              lane.port, lane.events, **sent,
+                              DownloadOptions{.showConnectSuccess = true, .timing = lane.timing});
+                        });
+                      },
+                      [sent](bool) { return FactsOfBytes((*sent)->path.string(), *(*sent)->bytes); },
+                      {}};
+      };
+    }
     case RunMode::Upload: {
       const auto set = UploadSetForModeIndex(run_.modeListIndex);
-      if (!set) return nothingToRun;
-      return UploadFile(port_, observer, header_, run_.currentFileName, *set, services_.timing);
+      if (!set) throw FileError(file, "no partition set for this mode");
+      return [file, set = *set, guarded](const LaneBinding& lane) {
+        auto header = std::make_shared<DownloadHeaderState>();
+        return BoxJob{[lane, file, set, header, guarded] {
+                        return guarded([&] {
+                          return UploadFile(lane.port, lane.events, *header, file, set, lane.timing);
+                        });
+                      },
+                      // An upload that failed leaves what arrived beside its file.
+                      [file](bool ok) { return FactsOfFile(ok ? file : PartialUploadPath(file)); },
+                      {}};
+      };
     }
     case RunMode::Verify: {
-      if (!run_.verifyFile) return nothingToRun;
-      const VerifyResult result = VerifyBox(port_, observer, *run_.verifyFile, services_.timing);
-      run_.verifiedPartitions = result.partitions;
-      for (const auto& c : result.partitions) {
-        char head[48];
-        std::snprintf(head, sizeof head, "Partition %d at 0x%08X: ", c.index, c.address);
-        AddLogLine(head + VerdictText(c));
-      }
-      return result.status;
+      auto expected = std::make_shared<const VerifyReport>(*run_.verifyFile);
+      const FileFacts facts = run_.verifyFacts;
+      return [expected, facts, guarded](const LaneBinding& lane) {
+        auto result = std::make_shared<VerifyResult>();
+        return BoxJob{[lane, expected, result, guarded] {
+                        return guarded([&] {
+                          *result = VerifyBox(lane.port, lane.events, *expected, lane.timing);
+                          for (const auto& c : result->partitions) {
+                            char head[48];
+                            std::snprintf(head, sizeof head, "Partition %d at 0x%08X: ", c.index, c.address);
+                            lane.events.AddLogLine(head + VerdictText(c));
+                          }
+                          return result->status;
+                        });
+                      },
+                      [facts](bool) { return facts; }, [result] { return result->partitions; }};
+      };
     }
     case RunMode::SatcoDx: {
-      if (!satcoDx_) return nothingToRun;
-      const SatcoDxRun request{port_,
-                               observer,
-                               header_,
-                               run_.currentFileName,
-                               {ToPath(run_.openDialogFileName)},
-                               run_.partitionCount,
-                               services_.timing};
-      return satcoDx_(request);
+      // Without a sequence the box's pass fails, once it has said hello.
+      SatcoDxSequence sequence = satcoDx_ ? satcoDx_ : [](const SatcoDxRun&) -> LinkStatus {
+        LinkFailure none;
+        none.detail = "nothing to run in this mode";
+        return none;
+      };
+      return [sequence, file, lists = std::vector{ToPath(run_.openDialogFileName)},
+              count = run_.partitionCount, guarded](const LaneBinding& lane) {
+        auto header = std::make_shared<DownloadHeaderState>();
+        return BoxJob{
+            [lane, sequence, file, lists, count, header, guarded] {
+              return guarded([&] {
+                return sequence(SatcoDxRun{lane.port, lane.events, *header, file, lists, count, lane.timing});
+              });
+            },
+            [file](bool) { return FactsOfFile(file); },
+            {}};
+      };
     }
   }
-  return nothingToRun;
+  throw FileError(file, "nothing to run in this mode");
 }
 
-std::filesystem::path TFormMain::RecordedFile(RunMode mode, bool succeeded) const {
-  // An upload that failed leaves what arrived beside its file.
-  if (mode == RunMode::Upload && !succeeded) return PartialUploadPath(run_.currentFileName);
-  return std::filesystem::absolute(run_.currentFileName);
+void TFormMain::RefreshRunFile() {
+  if (!runActive_ || !runFile_) return;
+  errors_.Guard([&] { runFile_->Replace(ReadLinkFile(run_.currentFileName, LinkFileUse::Download)); }, this);
 }
 
 std::shared_ptr<const RunLogFile> TFormMain::RunLog() {
@@ -343,8 +370,8 @@ std::shared_ptr<const RunLogFile> TFormMain::RunLog() {
 
 void TFormMain::StartRun(RunMode mode) {
   if (runActive_) {
-    // Start while a run waits for its box starts over: the port is closed to
-    // end the waiting run, and this Start runs once it has ended.
+    // Start while a run waits for its box starts over: the run is stopped,
+    // and this Start runs once it has ended.
     restartMode_ = mode;
     StopRunByUser();
     return;
@@ -352,64 +379,46 @@ void TFormMain::StartRun(RunMode mode) {
   stoppedByUser_ = false;
   errors_.Guard(
       [&] {
-        FlagScope active(runActive_);
         if (!OpenChosenPort(true)) return;
         if (!PrepareRun(mode)) return;
-        // Whatever ends the run, the controls are usable afterwards.
-        struct Restore {
-          TFormMain& form;
-          ~Restore() {
-            form.sequenceWriting_ = false;
-            form.SetRunControlsEnabled(true);
-            form.SetIdentEditable(true);
-          }
-        } restore{*this};
-        StartLoopOptions options;
-        options.nextBoxAfterSuccess = mode == RunMode::Download || mode == RunMode::Verify;
-        options.pauseAfterSuccess = [this] { std::this_thread::sleep_for(services_.pauseAfterSuccess); };
-        options.sequenceRunning = [this](bool running) {
-          sequenceWriting_ = running;
-          counter_.SetBoxRunning(running);
-          SetIdentEditable(!running);
-          // Enter then stops the run rather than starting one.
-          if (running) w_.SB_Reset->setFocus();
-        };
-        options.timing = services_.timing;
+        LaneJobMaker job = MakeJob(mode);
+        LaneSetup& setup = lane_.setup();
+        setup.port = ChosenPortName().toStdString();
+        setup.command = RecordCommandName(mode);
+        setup.runLog = RunLog();
+        // A download or verify goes on with the next box; the others run once.
+        setup.count = mode == RunMode::Download || mode == RunMode::Verify ? 0 : 1;
+        setup.timing = services_.timing;
+        setup.pauseAfterSuccess = services_.pauseAfterSuccess;
         // Boxes are numbered on across Starts, for the life of the window.
-        BoxLog boxes(RunLog(), RecordCommandName(mode), ChosenPortName().toStdString(), port_,
-                     run_.boxesRecorded);
-        PhaseWatch events(*this);
-        // The box's record holds what a sequence throws (the job boundary);
-        // the window still shows it in its error box once the loop has ended.
-        std::exception_ptr thrown;
-        const BoxJob job{[this, mode, &events, &thrown] {
-                           try {
-                             return RunSequence(mode, events);
-                           } catch (...) {
-                             thrown = std::current_exception();
-                             throw;
-                           }
-                         },
-                         [this, mode](bool ok) { return FactsOfFile(RecordedFile(mode, ok)); },
-                         [this, mode] {
-                           return mode == RunMode::Verify ? std::exchange(run_.verifiedPartitions, {})
-                                                          : std::vector<PartitionComparison>{};
-                         }};
-        const StartLoopResult result = RunStartLoop(
-            services_.port, events,
-            [&] {
-              const LinkStatus status = boxes.Run(job, events);
-              run_.boxesRecorded = boxes.counted();
-              AddLogLine(BoxSummaryLine(*boxes.last(), BoxVerdictText(boxes.last()->outcome)));
-              return status;
-            },
-            options);
-        run_.repeatRun = result.lastSucceeded;
-        if (thrown) std::rethrow_exception(thrown);
+        setup.boxesBefore = run_.boxesRecorded;
+        setup.closeAtEnd = false;
+        runActive_ = true;
+        runner_.Start(
+            lane_, std::move(job), [this](const RunEvent& event) { OnEvent(event); },
+            [this, mode](const LaneEnd& end) { OnLaneEnded(mode, end); });
       },
       this);
+}
+
+void TFormMain::OnLaneEnded(RunMode mode, const LaneEnd& end) {
+  runActive_ = false;
+  sequenceWriting_ = false;
+  counter_.SetBoxRunning(false);
+  SetRunControlsEnabled(true);
+  SetIdentEditable(true);
+  run_.boxesRecorded = std::max(run_.boxesRecorded, end.boxesRecorded);
+  run_.repeatRun = end.lastSucceeded;
+  // The identity the box gave its file is the one shown.
+  if (end.lastSucceeded && (mode == RunMode::Upload || mode == RunMode::SatcoDx))
+    header_.LoadDownloadHeader(run_.currentFileName);
   if (w_.SB_Reset->hasFocus()) w_.SB_Sta->setFocus();
   w_.Shape_ComState->SetOpen(services_.port.PortOpen());
+  if (jobThrew_) {
+    if (const auto threw = std::exchange(*jobThrew_, nullptr)) {
+      errors_.Guard([&] { std::rethrow_exception(threw); }, this);
+    }
+  }
   if (reopenAfterRun_) {
     reopenAfterRun_ = false;
     OpenChosenPort();
@@ -417,6 +426,32 @@ void TFormMain::StartRun(RunMode mode) {
   if (const auto restart = std::exchange(restartMode_, std::nullopt)) {
     QTimer::singleShot(0, this, [this, mode = *restart] { StartRun(mode); });
   }
+}
+
+void TFormMain::OnBoxStarted(const BoxStarted&) {
+  sequenceWriting_ = true;
+  counter_.SetBoxRunning(true);
+  SetIdentEditable(false);
+  SetRunControlsEnabled(false);
+  // Enter then stops the run rather than starting one.
+  w_.SB_Reset->setFocus();
+}
+
+void TFormMain::OnBoxEnded(const BoxEnded& ended) {
+  sequenceWriting_ = false;
+  counter_.SetBoxRunning(false);
+  SetIdentEditable(true);
+  SetRunControlsEnabled(true);
+  run_.boxesRecorded = ended.box;
+  const std::string verdict = ended.succeeded ? std::string(*StatusText(kUpdateSuccess))
+                              : ended.stopped ? std::string("stopped")
+                                              : std::string(*StatusText(kUpdateFailed));
+  AddLogLine(BoxSummaryLine(ended.box, verdict, ended.took));
+}
+
+void TFormMain::OnRetrying(const Retrying& retry) {
+  if (stoppedByUser_) return;
+  ShowNoteLine(QString::fromStdString(DescribeRetry(retry)), false);
 }
 
 }  // namespace tuneflash::app

@@ -113,6 +113,7 @@ void TFormMain::UndoLastHeaderChange() {
         }
         ShowHeader(header_.show(), false);
         RememberChosenBytes(ReadWholeFile(change.file));
+        RefreshRunFile();
         ShowNoteLine(QStringLiteral("Undone: %1 is %2 again in %3.")
                          .arg(IdentityCaption(*w_.identity[static_cast<std::size_t>(change.field)]),
                               change.before, fileName),

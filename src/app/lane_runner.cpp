@@ -2,32 +2,28 @@
 #include "app/lane_runner.h"
 
 #include <QMetaObject>
-#include <mutex>
+#include <chrono>
 #include <optional>
 
 namespace tuneflash::app {
 
 // The observer on the lane's thread: every event is queued to the receiver's
-// thread. Progress comes far more often than a window repaints, so progress
-// events wait in one slot and only the latest is handed on.
+// thread, in order. Progress comes far more often than a window repaints:
+// it is handed on at most every kProgressPeriod, and the latest one always
+// before any other event, so the bar stands where the run stood when that
+// event was made.
 class LaneRunner::Relay final : public RunObserver, public std::enable_shared_from_this<Relay> {
  public:
   Relay(QObject* receiver, EventSink sink) : receiver_(receiver), sink_(std::move(sink)) {}
 
   void OnEvent(const RunEvent& event) override {
     if (const auto* progress = std::get_if<JobProgress>(&event)) {
-      std::lock_guard lock(mutex_);
-      const bool queued = latest_.has_value();
-      latest_ = *progress;
-      if (queued) return;
-      Post([self = shared_from_this()] { self->FlushProgress(); });
+      pending_ = *progress;
+      if (Clock::now() - lastProgress_ >= kProgressPeriod) PostProgress();
       return;
     }
-    // Whatever follows a progress event is handed on after it.
-    Post([self = shared_from_this(), event] {
-      self->FlushProgress();
-      self->sink_(event);
-    });
+    if (pending_) PostProgress();
+    Post([self = shared_from_this(), event] { self->sink_(event); });
   }
   void SetRunControlsEnabled(bool) override {}
   void Pump() override {}
@@ -38,19 +34,20 @@ class LaneRunner::Relay final : public RunObserver, public std::enable_shared_fr
   }
 
  private:
-  void FlushProgress() {
-    std::optional<JobProgress> latest;
-    {
-      std::lock_guard lock(mutex_);
-      latest.swap(latest_);
-    }
-    if (latest) sink_(*latest);
+  using Clock = std::chrono::steady_clock;
+  static constexpr auto kProgressPeriod = std::chrono::milliseconds(20);
+
+  void PostProgress() {
+    Post([self = shared_from_this(), progress = *pending_] { self->sink_(progress); });
+    pending_.reset();
+    lastProgress_ = Clock::now();
   }
 
   QObject* receiver_;
   EventSink sink_;
-  std::mutex mutex_;
-  std::optional<JobProgress> latest_;
+  // Only the lane's thread touches these.
+  std::optional<JobProgress> pending_;
+  Clock::time_point lastProgress_{};
 };
 
 LaneRunner::LaneRunner(QObject* parent) : QObject(parent) {}
@@ -76,6 +73,11 @@ void LaneRunner::Start(PortLane& lane, LaneJobMaker make, EventSink onEvent, End
 
 void LaneRunner::Stop() {
   stop_.Raise();
+}
+
+void LaneRunner::StopAndWait() {
+  stop_.Raise();
+  Join();
 }
 
 void LaneRunner::Join() {

@@ -31,6 +31,8 @@ class LaneRunner : public QObject {
   void Start(PortLane& lane, LaneJobMaker make, EventSink onEvent, EndSink onEnded);
   // Asks the running lane to stop; its end follows.
   void Stop();
+  // Stops the lane and waits for its thread (its end is not delivered).
+  void StopAndWait();
   // A lane runs (its end has not been delivered yet).
   bool running() const { return running_; }
 

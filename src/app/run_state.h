@@ -15,6 +15,7 @@
 #include "link/com_port.h"
 #include "link/link_waits.h"
 #include "run/run_observer.h"
+#include "runlog/file_facts.h"
 
 namespace tuneflash::app {
 
@@ -50,8 +51,8 @@ struct RunState {
   QString lastFolder;
   // Verify: the file chosen with Open, read and checked with its images.
   std::optional<VerifyReport> verifyFile;
-  // Verify: the comparison of each partition of the last box, for its record.
-  std::vector<PartitionComparison> verifiedPartitions;
+  // Verify: what the records say of the file compared with.
+  FileFacts verifyFacts;
   // The boxes the window's records have counted since it started.
   int boxesRecorded = 0;
 };

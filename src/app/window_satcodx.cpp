@@ -5,8 +5,7 @@
 
 namespace tuneflash::app {
 
-WindowSatcoDx::WindowSatcoDx(TFormMain& form)
-    : db_(std::make_unique<BoxDatabase>()), session_{*db_, conversion_, form, {}, {}} {
+WindowSatcoDx::WindowSatcoDx(TFormMain& form) : db_(std::make_unique<BoxDatabase>()) {
   form.SetSatcoDxSequence([this](const SatcoDxRun& run) { return Run(run); });
 }
 
@@ -16,7 +15,8 @@ LinkStatus WindowSatcoDx::Run(const SatcoDxRun& run) {
   SatcoDxDownloadOptions options;
   options.timing = run.timing;
   options.pause = pause_;
-  return DownloadSatcoDx(run.port, run.header, run.workFile, run.satcoDxFiles, session_, options);
+  SatcoDxSession session{*db_, conversion_, run.observer, {}, {}};
+  return DownloadSatcoDx(run.port, run.header, run.workFile, run.satcoDxFiles, session, options);
 }
 
 }  // namespace tuneflash::app

@@ -1,6 +1,7 @@
 // The window's SatcoDX download (run mode 1): the channel database and the
 // conversion state that the window keeps between runs, and the sequence the
-// Start loop calls after the box's hello.
+// Start loop calls after the box's hello (on the run's thread, reporting to
+// the run's stream).
 #pragma once
 
 #include <chrono>
@@ -27,7 +28,6 @@ class WindowSatcoDx {
  private:
   std::unique_ptr<BoxDatabase> db_;
   ConversionState conversion_;
-  SatcoDxSession session_;
   std::function<void(std::chrono::milliseconds)> pause_;
 };
 

@@ -1,6 +1,8 @@
 // Box after box on one port.
 #include "lane/port_lane.h"
 
+#include <utility>
+
 #include "link/start_loop.h"
 #include "run/phase_watch.h"
 
@@ -77,7 +79,7 @@ LaneEnd PortLane::Run(RunObserver& observer, const StopToken& stop, const LaneJo
     end.failure = outside;
     observer.ReportFailure(*outside);
   }
-  counting_.CloseComPort();
+  if (setup_.closeAtEnd) counting_.CloseComPort();
   return end;
 }
 
@@ -94,15 +96,25 @@ LaneEnd PortLane::RunBoxes(RunObserver& observer, const StopToken& stop, const L
     if (stop.WaitFor(setup_.pauseAfterSuccess)) stopping.CloseIfStopped();
   };
   LaneEnd end;
+  // A box that keeps sending frames other than its hello (a flash failure
+  // it reports again and again) is one box: it gets one record until a box
+  // says hello.
+  bool helloFailureRecorded = false;
   for (;;) {
     loop.maxBoxes = setup_.count == 0 ? 0 : setup_.count - end.boxesSucceeded;
     const StartLoopResult result = RunStartLoop(
-        counting_, events, [&] { return log.Run(job, events); }, loop);
+        counting_, events,
+        [&] {
+          helloFailureRecorded = false;
+          return log.Run(job, events);
+        },
+        loop);
     end.boxesSucceeded += result.boxesSucceeded;
     end.lastSucceeded = result.lastSucceeded;
     end.failure = result.failure;
     // A box that spoke but did not say hello is counted, so it gets its record.
-    if (result.failure && result.failure->phase == LinkPhase::Hello && HelloFailureIsABox(*result.failure)) {
+    if (result.failure && result.failure->phase == LinkPhase::Hello && HelloFailureIsABox(*result.failure) &&
+        !std::exchange(helloFailureRecorded, true)) {
       const LinkFailure hello = *result.failure;
       log.Run(BoxJob{[hello] { return LinkStatus(hello); }, job.file, {}}, events);
     }

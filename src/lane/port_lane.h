@@ -44,6 +44,9 @@ struct LaneSetup {
   std::chrono::milliseconds pauseAfterSuccess{1500};
   // Boxes recorded by earlier runs of the same port: the numbering goes on.
   int boxesBefore = 0;
+  // The port is closed when the run ends; the window keeps it open for the
+  // next Start (a stop or a lost device closes it all the same).
+  bool closeAtEnd = true;
 };
 
 // How a run of the lane ended.
@@ -73,7 +76,7 @@ class PortLane {
 
   // Runs box after box on the open port until the setup's count is reached,
   // a box fails (unless the setup goes on), the port goes away, or `stop` is
-  // raised (noticed within one poll); then closes the port. Every event goes
+  // raised (noticed within one poll); then closes the port (see closeAtEnd). Every event goes
   // to `observer` on this thread. Never throws: a job's exception becomes its
   // box's failure in the phase it had reached, anything else ends the run
   // with the reason in the end's failure.

@@ -126,12 +126,11 @@ std::string RecordLine(const RunRecord& record) {
   return RecordToJson(record).dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-std::string BoxSummaryLine(const RunRecord& record, std::string_view verdict) {
-  const auto seconds =
-      static_cast<long>(std::chrono::duration<double>(record.end - record.start).count() + 0.5);
+std::string BoxSummaryLine(int box, std::string_view verdict, std::chrono::milliseconds took) {
+  const auto seconds = static_cast<long>((took.count() + 500) / 1000);
   char time[32];
   std::snprintf(time, sizeof time, " in %ld:%02ld", seconds / 60, seconds % 60);
-  return "Box " + std::to_string(record.box) + ": " + std::string(verdict) + time;
+  return "Box " + std::to_string(box) + ": " + std::string(verdict) + time;
 }
 
 }  // namespace tuneflash

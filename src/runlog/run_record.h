@@ -64,6 +64,6 @@ std::string RecordLine(const RunRecord& record);
 
 // "Box 3: Update Success! in 1:47": the box number, `verdict` (the front
 // end's text for how the box ended) and the time it took, minutes:seconds.
-std::string BoxSummaryLine(const RunRecord& record, std::string_view verdict);
+std::string BoxSummaryLine(int box, std::string_view verdict, std::chrono::milliseconds took);
 
 }  // namespace tuneflash

@@ -33,6 +33,19 @@ inline void OnStatus(WindowRig& rig, std::function<bool(const QString&)> matches
   });
 }
 
+// Runs `look` the first time the status line shows `text`, at once: for
+// reading what the window shows beside that text (the run goes on meanwhile
+// on its own thread, so a later look would see a later state).
+inline void WhenStatusShows(WindowRig& rig, const char* text, std::function<void()> look) {
+  auto* status = rig.Field("E_Start");
+  auto connection = std::make_shared<QMetaObject::Connection>();
+  *connection = QObject::connect(status, &QLineEdit::textChanged, status, [=](const QString& shown) {
+    if (shown != QLatin1String(text)) return;
+    QObject::disconnect(*connection);
+    look();
+  });
+}
+
 inline bool Is(const QString& text, const char* expected) {
   return text == QLatin1String(expected);
 }
@@ -46,16 +59,27 @@ inline bool InOrder(const QStringList& texts, const QStringList& expected) {
   return at == expected.size();
 }
 
+// Stops the download loop once its first box is through: Reset comes in the
+// pause before the next box is awaited (the run goes on on its own thread,
+// so a later Reset could meet the next box already under way).
+inline void ResetAtTheNextBox(WindowRig& rig) {
+  OnStatus(
+      rig, [](const QString& t) { return Is(t, "Update Success!"); }, 1, [&rig] { rig.Click("SB_Reset"); });
+}
+
 struct BoxRig : WindowRig {
-  explicit BoxRig(boxsim::BoxFaults faults = {}, LinkTiming timing = {})
-      : WindowRig(timing, std::chrono::milliseconds(100)), box(MakeOptions(faults)) {
+  // `wireRate` paces the box's line (bit/s): a test that acts while a box is
+  // being written needs the transfer to last longer than the window's reply.
+  explicit BoxRig(boxsim::BoxFaults faults = {}, LinkTiming timing = {}, long wireRate = 0)
+      : WindowRig(timing, std::chrono::milliseconds(400)), box(MakeOptions(faults, wireRate)) {
     box.Start();
     ports.devices = {{box.DevicePath(), "simulated box"}};
   }
   ~BoxRig() { box.Stop(); }
-  static boxsim::BoxSimOptions MakeOptions(boxsim::BoxFaults faults) {
+  static boxsim::BoxSimOptions MakeOptions(boxsim::BoxFaults faults, long wireRate) {
     boxsim::BoxSimOptions options;
     options.faults = faults;
+    options.line.wireRate = wireRate;
     return options;
   }
   void OpenLoaderFile() {

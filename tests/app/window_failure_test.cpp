@@ -21,12 +21,6 @@ QStringList LogLines(WindowRig& rig) {
   return lines;
 }
 
-// Stops the download loop when it waits for its next box.
-void ResetAtTheNextBox(WindowRig& rig) {
-  OnStatus(
-      rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&rig] { rig.Click("SB_Reset"); });
-}
-
 }  // namespace
 
 class WindowFailureTest : public QObject {
@@ -114,9 +108,8 @@ class WindowFailureTest : public QObject {
     auto* lamp = rig.Child<PortLamp>("Shape_ComState");
     QString rateTip;
     // The link closes a port whose device is gone; the window follows the port.
-    OnStatus(
-        rig, [](const QString& t) { return Is(t, "Transfering Data:  50%"); }, 1,
-        [&] { rateTip = rig.Child<QProgressBar>("ProgressBarMain")->toolTip(); });
+    WhenStatusShows(rig, "Transfering Data:  50%",
+                    [&] { rateTip = rig.Child<QProgressBar>("ProgressBarMain")->toolTip(); });
     rig.Click("SB_Sta");
 
     QVERIFY(!rig.form.runActive());
@@ -135,7 +128,7 @@ class WindowFailureTest : public QObject {
   }
 
   void CloseWhileWritingAsksAndNoGoesOn() {
-    BoxRig rig;
+    BoxRig rig({}, {}, 115200);
     rig.OpenLoaderFile();
     QSignalSpy exit(&rig.form, &TFormMain::exitRequested);
     rig.messages.yesNoAnswers = {false, false};
@@ -162,7 +155,7 @@ class WindowFailureTest : public QObject {
   }
 
   void ExitWhileWritingWithYesStopsAndQuits() {
-    BoxRig rig;
+    BoxRig rig({}, {}, 115200);
     rig.OpenLoaderFile();
     QSignalSpy exit(&rig.form, &TFormMain::exitRequested);
     StatusLog log(*rig.Field("E_Start"));

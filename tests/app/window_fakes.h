@@ -98,7 +98,23 @@ struct WindowRig {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
   }
-  void Click(const char* button) { QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton); }
+  // Start returns once the run has ended, as a person sees it end.
+  void Click(const char* button) {
+    QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton);
+    if (QLatin1String(button) == QLatin1String("SB_Sta")) WaitForRunEnd();
+  }
+  void Start(RunMode mode) {
+    form.StartRun(mode);
+    WaitForRunEnd();
+  }
+  // Lets the window work until its run (and a run it starts over) has ended.
+  void WaitForRunEnd() {
+    for (int settled = 0; settled < 2;) {
+      QTRY_VERIFY_WITH_TIMEOUT(!form.runActive(), 60000);
+      QTest::qWait(1);
+      settled = form.runActive() ? 0 : settled + 1;
+    }
+  }
 
   tuneflash::testing::TempDir dir;
   ScriptedDialogs dialogs;

@@ -75,7 +75,7 @@ class WindowHandlersTest : public QObject {
       rig.Click("SB_Sta");
       QCOMPARE(rig.Status(), QStringLiteral("Can not open Upload file!"));
     }
-    rig.form.StartRun(RunMode::SatcoDx);
+    rig.Start(RunMode::SatcoDx);
     QCOMPARE(rig.Status(), QStringLiteral("Can not open satcodx file!"));
     QVERIFY(!rig.form.runActive());
   }
@@ -273,7 +273,7 @@ class WindowHandlersTest : public QObject {
     bool waitingAgain = false;
     bool stopped = false;
     WhenConnecting(rig, [&] {
-      rig.Click("SB_Sta");
+      QTest::mouseClick(rig.Child<QPushButton>("SB_Sta"), Qt::LeftButton);  // Start again, at once
       QTimer::singleShot(200, [&] {
         waitingAgain = rig.form.runActive() && rig.port.PortOpen();
         rig.Click("SB_Reset");
@@ -308,7 +308,7 @@ class WindowHandlersTest : public QObject {
     // Without a sequence the run fails.
     StatusLog log(*rig.Field("E_Start"));
     WhenConnecting(rig, [&] { BoxSends(rig.pty, kHello); });
-    rig.form.StartRun(RunMode::SatcoDx);
+    rig.Start(RunMode::SatcoDx);
     QCOMPARE(log.texts.last(), QStringLiteral("Update failed!"));
 
     std::vector<std::filesystem::path> seen;
@@ -316,7 +316,10 @@ class WindowHandlersTest : public QObject {
     int partitionCount = 0;
     bool identLocked = false;
     rig.form.SetSatcoDxSequence([&](const SatcoDxRun& run) {
-      identLocked = rig.Field("E_Ident")->isReadOnly();
+      // Asked on the window's thread, after the events the run made so far.
+      QMetaObject::invokeMethod(
+          rig.Field("E_Ident"), [&] { identLocked = rig.Field("E_Ident")->isReadOnly(); },
+          Qt::BlockingQueuedConnection);
       workFile = run.workFile;
       partitionCount = run.partitionCount;
       seen = run.satcoDxFiles;
@@ -324,7 +327,7 @@ class WindowHandlersTest : public QObject {
     });
     log.texts.clear();
     WhenConnecting(rig, [&] { BoxSends(rig.pty, kHello); });
-    rig.form.StartRun(RunMode::SatcoDx);
+    rig.Start(RunMode::SatcoDx);
     QCOMPARE(seen, std::vector<std::filesystem::path>{sdx});
     QCOMPARE(workFile, rig.dir / "SatcoDX_FileName.dld");
     QCOMPARE(partitionCount, 8);
@@ -344,7 +347,7 @@ class WindowHandlersTest : public QObject {
       throw ConversionError("12a");
     });
     WhenConnecting(rig, [&] { BoxSends(rig.pty, kHello); });
-    rig.form.StartRun(RunMode::SatcoDx);
+    rig.Start(RunMode::SatcoDx);
     QCOMPARE(rig.messages.errors, QStringList{QStringLiteral("'12a' is not a valid integer value")});
     for (const char* name : {"CB_Com", "CB_Upg", "P_Open", "P_Start", "P_VerInfo"}) {
       QVERIFY2(rig.Child<QWidget>(name)->isEnabled(), name);

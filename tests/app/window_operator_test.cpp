@@ -166,7 +166,7 @@ class WindowOperatorTest : public QObject {
       return failure;
     });
     QTimer::singleShot(50, [&] { QVERIFY(::write(rig.pty.master(), kHello.data(), kHello.size()) == 4); });
-    rig.form.StartRun(RunMode::SatcoDx);
+    rig.Start(RunMode::SatcoDx);
 
     auto* log = rig.Child<QListWidget>("LB_Info");
     QVERIFY(log->item(log->count() - 1)

@@ -43,8 +43,7 @@ class WindowReasonTest : public QObject {
     BoxRig rig(faults, timing);
     if (verify) rig.Choose("CB_Upg", kVerifyListIndex);
     rig.OpenLoaderFile();
-    OnStatus(
-        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    ResetAtTheNextBox(rig);
     rig.Click("SB_Sta");
 
     // The status texts stay the window's own; the reason has a line of its own.
@@ -79,11 +78,10 @@ class WindowReasonTest : public QObject {
     auto* counter = rig.Child<QLabel>("L_Boxes");
     QCOMPARE(counter->text(), QStringLiteral("0 ok, 0 failed · 0:00"));
     QString duringTheBox;
+    WhenStatusShows(rig, "Transfer...", [&] { duringTheBox = counter->toolTip(); });
+    // Two boxes, then Reset in the pause before the third.
     OnStatus(
-        rig, [](const QString& t) { return Is(t, "Transfer..."); }, 1,
-        [&] { duringTheBox = counter->toolTip(); });
-    OnStatus(
-        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 3, [&] { rig.Click("SB_Reset"); });
+        rig, [](const QString& t) { return Is(t, "Update Success!"); }, 2, [&] { rig.Click("SB_Reset"); });
     rig.Click("SB_Sta");
 
     QCOMPARE(rig.box.Record().downloadsCompleted, 2);

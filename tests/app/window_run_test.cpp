@@ -25,7 +25,7 @@ class WindowRunTest : public QObject {
 
  private slots:
   void DownloadThenWaitForTheNextBox() {
-    BoxRig rig;
+    BoxRig rig({}, {}, 115200);
     rig.OpenLoaderFile();
     StatusLog log(*rig.Field("E_Start"));
     bool lockedWhileRunning = false;
@@ -41,31 +41,34 @@ class WindowRunTest : public QObject {
         rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
     rig.Click("SB_Sta");
 
-    QCOMPARE(log.texts, (QStringList{"Connectting...",
-                                     "Connect Success!",
-                                     "Verify...",
-                                     "Verify Success!",
-                                     "Transfer...",
-                                     "Transfering Data:  25%",
-                                     "Transfering Data:  50%",
-                                     "Transfering Data:  75%",
-                                     "Transfering Data:  100%",
-                                     "Transfer Success!",
-                                     "Erase flash...",
-                                     "Erase flash...  25%",
-                                     "Erase flash...  50%",
-                                     "Erase flash...  75%",
-                                     "Erase flash...  100%",
-                                     "Erase flash Success!",
-                                     "Program flash...",
-                                     "Program flash...  25%",
-                                     "Program flash...  50%",
-                                     "Program flash...  75%",
-                                     "Program flash...  100%",
-                                     "Program flash Success!",
-                                     "Update Success!",
-                                     "Connectting...",
-                                     "Stopped"}));
+    // The run goes on on its own thread: the next box may have said hello
+    // before the Reset, which then stops it; what came before is exact.
+    QCOMPARE(log.texts.last(), QStringLiteral("Stopped"));
+    log.texts.removeLast();
+    QCOMPARE(log.texts.mid(0, 24), (QStringList{"Connectting...",
+                                                "Connect Success!",
+                                                "Verify...",
+                                                "Verify Success!",
+                                                "Transfer...",
+                                                "Transfering Data:  25%",
+                                                "Transfering Data:  50%",
+                                                "Transfering Data:  75%",
+                                                "Transfering Data:  100%",
+                                                "Transfer Success!",
+                                                "Erase flash...",
+                                                "Erase flash...  25%",
+                                                "Erase flash...  50%",
+                                                "Erase flash...  75%",
+                                                "Erase flash...  100%",
+                                                "Erase flash Success!",
+                                                "Program flash...",
+                                                "Program flash...  25%",
+                                                "Program flash...  50%",
+                                                "Program flash...  75%",
+                                                "Program flash...  100%",
+                                                "Program flash Success!",
+                                                "Update Success!",
+                                                "Connectting..."}));
     QCOMPARE(rig.box.Record().downloadsCompleted, 1);
     QVERIFY(lockedWhileRunning);
     QVERIFY(rig.ControlsEnabled());
@@ -102,8 +105,7 @@ class WindowRunTest : public QObject {
     };
     QObject::connect(status, &QLineEdit::textChanged, bar, record);
     QObject::connect(bar, &QProgressBar::valueChanged, bar, record);
-    OnStatus(
-        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    ResetAtTheNextBox(rig);
     rig.Click("SB_Sta");
 
     QVERIFY(!seen.isEmpty() && seen.last() == std::pair(QStringLiteral("Update Success!"), 100.0));
@@ -118,7 +120,9 @@ class WindowRunTest : public QObject {
     QVERIFY2(std::abs(at("Transfer Success!") - 200.0 / 3) < 2,
              qPrintable(QString::number(at("Transfer Success!"))));
     for (qsizetype i = 1; i < seen.size(); ++i)
-      QVERIFY2(seen[i].second >= seen[i - 1].second, qPrintable(seen[i].first));
+      QVERIFY2(seen[i].second >= seen[i - 1].second,
+               qPrintable(seen[i].first +
+                          QStringLiteral(" at %1 after %2").arg(seen[i].second).arg(seen[i - 1].second)));
     // Full only once the last partition is programmed.
     const auto full = std::find_if(seen.begin(), seen.end(), [](const auto& s) { return s.second == 100.0; });
     QCOMPARE(full->first, QStringLiteral("Program flash...  100%"));
@@ -129,8 +133,7 @@ class WindowRunTest : public QObject {
     BoxRig rig;
     // Give the box an identity: download the loader set first.
     rig.OpenLoaderFile();
-    OnStatus(
-        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    ResetAtTheNextBox(rig);
     rig.Click("SB_Sta");
     QCOMPARE(rig.box.Record().downloadsCompleted, 1);
 
@@ -160,8 +163,7 @@ class WindowRunTest : public QObject {
     BoxRig rig;
     rig.form.SetRunLogFile(rig.dir / "runs.jsonl");
     rig.OpenLoaderFile();
-    OnStatus(
-        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    ResetAtTheNextBox(rig);
     rig.Click("SB_Sta");
     QCOMPARE(rig.box.Record().downloadsCompleted, 1);
 
@@ -170,13 +172,11 @@ class WindowRunTest : public QObject {
     rig.dialogs.answers << QString::fromStdString(rig.file.string());
     rig.Click("SB_Open");
     QCOMPARE(rig.Field("E_SofMod")->text(), QStringLiteral("LDR"));
-    // After a box that holds the file, the window waits for the next one.
+    // A box that holds the file is a success; the Reset comes before the next.
     StatusLog log(*rig.Field("E_Start"));
-    OnStatus(
-        rig, [](const QString& t) { return Is(t, "Connectting..."); }, 2, [&] { rig.Click("SB_Reset"); });
+    ResetAtTheNextBox(rig);
     rig.Click("SB_Sta");
-    QVERIFY2(InOrder(log.texts,
-                     {"Connectting...", "Transfering Data:  100%", "Update Success!", "Connectting..."}),
+    QVERIFY2(InOrder(log.texts, {"Connectting...", "Transfering Data:  100%", "Update Success!", "Stopped"}),
              qPrintable(log.texts.join(QStringLiteral(" | "))));
     QCOMPARE(rig.box.Record().uploadsCompleted, 1);
 
@@ -250,7 +250,7 @@ class WindowRunTest : public QObject {
     rig.dialogs.answers << QString::fromStdString(list.string());
     rig.form.OpenForMode(RunMode::SatcoDx);
     StatusLog log(*rig.Field("E_Start"));
-    rig.form.StartRun(RunMode::SatcoDx);  // returns when the run has ended
+    rig.Start(RunMode::SatcoDx);  // returns when the run has ended
     box.Stop();
 
     QVERIFY2(InOrder(log.texts, {"Connectting...", "Transfering Data:  100%", "SatcoDX Update Success!",

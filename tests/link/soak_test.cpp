@@ -99,9 +99,12 @@ const std::vector<FaultKind>& FaultKinds() {
 // limit, which is long enough that a loaded machine never reaches it first.
 LinkTiming SoakTiming() {
   LinkTiming t;
-  t.replyPolls = 400;    // shorter than the product's, long enough for a loaded machine
+  // Shorter than the product's, long enough for a loaded machine; ten silent
+  // replies or blocks in a row (2.5 s and the polls' overhead) stay well
+  // within the time limit, so silence is told apart from no progress.
+  t.replyPolls = 250;
   t.recordPolls = 1001;  // the product's: a header late on a loaded machine is not refused
-  t.blockPolls = 400;
+  t.blockPolls = 250;
   t.silenceLimit = std::chrono::milliseconds(5000);
   return t;
 }

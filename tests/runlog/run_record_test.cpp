@@ -75,7 +75,8 @@ TEST(RunRecord, ASuccessCarriesEveryFieldAndANullFailure) {
   EXPECT_EQ(j["naks"], 1);
   EXPECT_EQ(j["resends"], 1);
   EXPECT_FALSE(j.contains("partitions"));
-  EXPECT_EQ(BoxSummaryLine(record, "Update Success!"), "Box 3: Update Success! in 1:47");
+  EXPECT_EQ(BoxSummaryLine(3, "Update Success!", std::chrono::milliseconds(107'200)),
+            "Box 3: Update Success! in 1:47");
 }
 
 TEST(RunRecord, AFailureNamesPhasePartitionBlockAndCause) {
