@@ -1,11 +1,16 @@
 // The station window against simulated boxes: four ports at once, a fault
 // that stays on its tile, Stop all, the lock, the setup kept across a
-// restart, and a pulled line that comes back by itself.
+// restart, a pulled line that comes back by itself, and the way in from the
+// classic window.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTest>
 #include <filesystem>
 #include <map>
@@ -52,7 +57,8 @@ struct StationRig {
       ports.devices.push_back({boxes.back()->DevicePath(), "simulated box"});
     }
     Open();
-    window->findChild<QSpinBox*>(QStringLiteral("Ports"))->setValue(std::max<int>(1, static_cast<int>(boxes.size())));
+    window->findChild<QSpinBox*>(QStringLiteral("Ports"))
+        ->setValue(std::max<int>(1, static_cast<int>(boxes.size())));
     for (std::size_t i = 0; i < boxes.size(); ++i)
       window->tile(static_cast<int>(i)).SetDevice(QString::fromStdString(boxes[i]->DevicePath()));
   }
@@ -61,13 +67,13 @@ struct StationRig {
     for (auto& box : boxes) box->Stop();
   }
   void Open() {
-    window = std::make_unique<StationWindow>(StationServices{.dialogs = dialogs,
-                                                             .messages = messages,
-                                                             .ports = ports,
-                                                             .setupFile = dir / "station.conf",
-                                                             .runLog = dir / "runs.jsonl",
-                                                             .waits = {StationTiming(), std::chrono::milliseconds(50),
-                                                                       std::chrono::milliseconds(100)}});
+    window = std::make_unique<StationWindow>(StationServices{
+        .dialogs = dialogs,
+        .messages = messages,
+        .ports = ports,
+        .setupFile = dir / "station.conf",
+        .runLog = dir / "runs.jsonl",
+        .waits = {StationTiming(), std::chrono::milliseconds(50), std::chrono::milliseconds(100)}});
     window->show();
   }
   void ChooseJob(StationJob job) {
@@ -130,8 +136,8 @@ class StationTest : public QObject {
       if (firstReason.isEmpty()) firstReason = rig.TileText(1, "Reason");
     });
     w.StartAll();
-    QTRY_VERIFY_WITH_TIMEOUT(w.tile(0).tally().ok >= 1 && w.tile(2).tally().ok >= 1 && w.tile(3).tally().ok >= 1 &&
-                                 w.tile(1).tally().failed >= 1,
+    QTRY_VERIFY_WITH_TIMEOUT(w.tile(0).tally().ok >= 1 && w.tile(2).tally().ok >= 1 &&
+                                 w.tile(3).tally().ok >= 1 && w.tile(1).tally().failed >= 1,
                              kPatience);
     for (int i : {0, 2, 3}) QCOMPARE(w.tile(i).tally().failed, 0);
     QCOMPARE(w.tile(1).tally().ok, 0);
@@ -173,7 +179,9 @@ class StationTest : public QObject {
     auto enabled = [&](const char* name) {
       return rig.window->findChild<QWidget*>(QString::fromLatin1(name))->isEnabled();
     };
-    auto deviceEnabled = [&](int tile) { return rig.window->tile(tile).findChild<QComboBox*>()->isEnabled(); };
+    auto deviceEnabled = [&](int tile) {
+      return rig.window->tile(tile).findChild<QComboBox*>()->isEnabled();
+    };
     auto* lock = rig.window->findChild<QCheckBox*>(QStringLiteral("Lock"));
     QVERIFY(!lock->isChecked());
     for (const char* name : settings) QVERIFY(enabled(name));
@@ -210,7 +218,9 @@ class StationTest : public QObject {
     QCOMPARE(rig.window->findChild<QComboBox*>(QStringLiteral("Job"))->currentIndex(),
              static_cast<int>(StationJob::Verify));
     QVERIFY(rig.window->locked());
-    QVERIFY(rig.window->findChild<QLabel*>(QStringLiteral("Sha256"))->text().contains(QStringLiteral("SHA-256 ")));
+    QVERIFY(rig.window->findChild<QLabel*>(QStringLiteral("Sha256"))
+                ->text()
+                .contains(QStringLiteral("SHA-256 ")));
   }
 
   // A line that hangs up turns its tile to "no device"; the same device path
@@ -243,6 +253,30 @@ class StationTest : public QObject {
     QCOMPARE(records.front().result, std::string("failed"));
     QCOMPARE(records.front().cause, std::string("the port went away"));
     second.Stop();
+  }
+
+  // "Station" in the classic window's right-click menu opens the one station window.
+  void TheClassicWindowsMenuOpensTheStation() {
+    QStandardPaths::setTestModeEnabled(true);
+    WindowRig rig;
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(rig.dir.path().string()));
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), rig.form.mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(&rig.form, &click);
+    auto* menu = rig.Child<QMenu>("PopupMenu");
+    menu->hide();
+    auto* station = rig.Child<QAction>("NStation");
+    QVERIFY(station != nullptr);
+    QCOMPARE(menu->actions().indexOf(station) + 1, menu->actions().indexOf(rig.Child<QAction>("NShowForm")));
+    station->trigger();
+    station->trigger();
+    int open = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      open += qobject_cast<StationWindow*>(widget) != nullptr;
+    QCOMPARE(open, 1);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (qobject_cast<StationWindow*>(widget) != nullptr) widget->close();
+    }
+    QTRY_VERIFY(std::filesystem::exists(rig.dir / "tuneflash" / "runs.jsonl"));
   }
 };
 

@@ -13,8 +13,8 @@
 namespace tuneflash::app {
 namespace {
 
-const QStringList kColumns{QStringLiteral("End (UTC)"), QStringLiteral("Port"),   QStringLiteral("Device"),
-                           QStringLiteral("Box"),       QStringLiteral("Job"),    QStringLiteral("Result"),
+const QStringList kColumns{QStringLiteral("End (UTC)"), QStringLiteral("Port"), QStringLiteral("Device"),
+                           QStringLiteral("Box"),       QStringLiteral("Job"),  QStringLiteral("Result"),
                            QStringLiteral("Reason")};
 
 QString Text(const std::string& text) {
@@ -39,7 +39,8 @@ RecordList::RecordList(const std::filesystem::path& runLog, QWidget* parent) : Q
   result_ = new QComboBox(this);
   result_->setObjectName(QStringLiteral("ResultFilter"));
   result_->addItem(QStringLiteral("All results"), QString());
-  for (const char* result : {"success", "failed", "stopped"}) result_->addItem(result, QString::fromLatin1(result));
+  for (const char* result : {"success", "failed", "stopped"})
+    result_->addItem(result, QString::fromLatin1(result));
   count_ = new QLabel(this);
 
   table_ = new QTableWidget(this);
@@ -79,8 +80,8 @@ void RecordList::Fill() {
     if ((!port.empty() && r.port != port) || (!result.empty() && r.result != result)) continue;
     const int row = table_->rowCount();
     table_->insertRow(row);
-    const QStringList cells{Text(r.end),        Text(r.port),   Text(r.device), QString::number(r.box),
-                            Text(r.command),    Text(r.result), Text(r.reason)};
+    const QStringList cells{Text(r.end),     Text(r.port),   Text(r.device), QString::number(r.box),
+                            Text(r.command), Text(r.result), Text(r.reason)};
     for (int c = 0; c < cells.size(); ++c) table_->setItem(row, c, new QTableWidgetItem(cells[c]));
   }
   table_->resizeColumnsToContents();

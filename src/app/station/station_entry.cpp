@@ -34,7 +34,8 @@ std::filesystem::path RunLogPath() {
 
 StationWindow* OpenStationWindow() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* open = qobject_cast<StationWindow*>(widget); open != nullptr && open->objectName() == kStationWindowName) {
+    if (auto* open = qobject_cast<StationWindow*>(widget);
+        open != nullptr && open->objectName() == kStationWindowName) {
       open->show();
       open->raise();
       open->activateWindow();

@@ -90,7 +90,8 @@ std::string ShiftTotals::Text(std::chrono::seconds shift) const {
   }
   if (!failuresByCause.empty()) {
     text += " · failures:";
-    for (const auto& [cause, count] : failuresByCause) text += " " + cause + " " + std::to_string(count) + ";";
+    for (const auto& [cause, count] : failuresByCause)
+      text += " " + cause + " " + std::to_string(count) + ";";
     text.pop_back();
   }
   return text;

@@ -143,8 +143,9 @@ void StationTile::SetDevices(const std::vector<PortDevice>& devices) {
   devices_->addItem(QStringLiteral("(no device)"), QString());
   for (const PortDevice& d : devices) {
     const QString path = QString::fromStdString(d.path);
-    devices_->addItem(QStringLiteral("%1 — %2").arg(QFileInfo(path).fileName(), QString::fromStdString(d.description)),
-                      path);
+    devices_->addItem(
+        QStringLiteral("%1 — %2").arg(QFileInfo(path).fileName(), QString::fromStdString(d.description)),
+        path);
     devices_->setItemData(devices_->count() - 1, path, Qt::ToolTipRole);
   }
   SetDevice(chosen);

@@ -31,7 +31,8 @@ QString IdentityText(const FileFacts& facts) {
   if (!facts.identity) return {};
   const FILE_DOWNLOAD_HEADER_T& h = *facts.identity;
   return QStringLiteral("%1 · hardware %2 %3 · software %4 %5 · ident %6 · %7 partitions")
-      .arg(QString::fromStdString(FieldText(h.acManufacture)), QString::fromStdString(FieldText(h.acHardwareModule)),
+      .arg(QString::fromStdString(FieldText(h.acManufacture)),
+           QString::fromStdString(FieldText(h.acHardwareModule)),
            QString::fromStdString(FieldText(h.acHardwareVersion)),
            QString::fromStdString(FieldText(h.acSoftwareModule)),
            QString::fromStdString(FieldText(h.acSoftwareVersion)))
@@ -93,7 +94,8 @@ void StationWindow::BuildControls() {
   auto* top = new QHBoxLayout;
   job_ = new QComboBox(this);
   job_->setObjectName(QStringLiteral("Job"));
-  for (int j = 0; j < kStationJobCount; ++j) job_->addItem(QString::fromLatin1(StationJobText(StationJob(j))));
+  for (int j = 0; j < kStationJobCount; ++j)
+    job_->addItem(QString::fromLatin1(StationJobText(StationJob(j))));
   job_->setCurrentIndex(setup_.job);
   fileName_ = new QLineEdit(this);
   fileName_->setObjectName(QStringLiteral("File"));
@@ -171,7 +173,8 @@ void StationWindow::BuildControls() {
 }
 
 void StationWindow::BuildShortcuts() {
-  for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+  for (const QKeySequence& key :
+       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
     auto* shortcut = new QShortcut(key, this);
     connect(shortcut, &QShortcut::activated, this, &StationWindow::StartAll);
   }
@@ -234,10 +237,8 @@ bool StationWindow::StartTile(StationTile& t) {
     lock_->setChecked(true);
   }
   const auto job = StationJob(job_->currentIndex());
-  t.Start(TileRun{.job = job,
-                  .make = MakeStationJob(job, file_),
-                  .runLog = runLog_,
-                  .waits = services_.waits});
+  t.Start(
+      TileRun{.job = job, .make = MakeStationJob(job, file_), .runLog = runLog_, .waits = services_.waits});
   return true;
 }
 
@@ -256,8 +257,8 @@ void StationWindow::StopAll() {
 
 void StationWindow::ChooseFile() {
   const auto chosen = services_.dialogs.AskOpenFile(
-      this, FileDialogRequest{QStringLiteral("Open"), QStringLiteral("Download files (*.dld)"), QStringLiteral("dld"),
-                              setup_.file, setup_.folder});
+      this, FileDialogRequest{QStringLiteral("Open"), QStringLiteral("Download files (*.dld)"),
+                              QStringLiteral("dld"), setup_.file, setup_.folder});
   if (chosen) LoadFile(*chosen, false);
 }
 
@@ -272,7 +273,8 @@ void StationWindow::LoadFile(const QString& path, bool quiet) {
     if (quiet) {
       identity_->setText(QString::fromStdString(e.what()));
     } else {
-      services_.messages.ShowError(this, QString::fromLatin1(kApplicationTitle), QString::fromStdString(e.what()));
+      services_.messages.ShowError(this, QString::fromLatin1(kApplicationTitle),
+                                   QString::fromStdString(e.what()));
     }
     return;
   }
@@ -282,7 +284,8 @@ void StationWindow::LoadFile(const QString& path, bool quiet) {
 void StationWindow::ShowFile() {
   if (!file_) {
     fileName_->setText(setup_.file);
-    if (setup_.file.isEmpty()) identity_->setText(QStringLiteral("No file chosen: Open… picks the job's file."));
+    if (setup_.file.isEmpty())
+      identity_->setText(QStringLiteral("No file chosen: Open… picks the job's file."));
     sha_->clear();
     return;
   }
