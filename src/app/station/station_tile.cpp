@@ -2,7 +2,6 @@
 #include "app/station/station_tile.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -46,6 +45,12 @@ StateColours ColoursOf(TileState state) {
 bool DeviceIsThere(const QString& path) {
   std::error_code ec;
   return !path.isEmpty() && std::filesystem::exists(path.toStdString(), ec);
+}
+
+// "ttyUSB0", "pts/3": the path without /dev/; other paths whole.
+QString ShortDevicePath(const QString& path) {
+  const QString dev = QStringLiteral("/dev/");
+  return path.startsWith(dev) ? path.mid(dev.size()) : path;
 }
 
 }  // namespace
@@ -144,8 +149,7 @@ void StationTile::SetDevices(const std::vector<PortDevice>& devices) {
   for (const PortDevice& d : devices) {
     const QString path = QString::fromStdString(d.path);
     devices_->addItem(
-        QStringLiteral("%1 — %2").arg(QFileInfo(path).fileName(), QString::fromStdString(d.description)),
-        path);
+        QStringLiteral("%1 — %2").arg(ShortDevicePath(path), QString::fromStdString(d.description)), path);
     devices_->setItemData(devices_->count() - 1, path, Qt::ToolTipRole);
   }
   SetDevice(chosen);
@@ -322,7 +326,16 @@ void StationTile::SetState(TileState state) {
 void StationTile::ShowReason(const QString& reason) {
   // One line; the whole text in the tooltip.
   reason_->setToolTip(reason);
-  reason_->setText(reason_->fontMetrics().elidedText(reason, Qt::ElideRight, qMax(reason_->width(), 200)));
+  ElideReason();
+}
+
+void StationTile::ElideReason() {
+  reason_->setText(reason_->fontMetrics().elidedText(reason_->toolTip(), Qt::ElideRight, reason_->width()));
+}
+
+void StationTile::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  ElideReason();
 }
 
 }  // namespace tuneflash::app

@@ -82,7 +82,11 @@ class StationTile : public QFrame {
   void boxEnded();
   void activeChanged();
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  void ElideReason();
   void OnEvent(const RunEvent& event);
   void OnLaneEnded(const LaneEnd& end);
   void OpenAndRun();

@@ -47,6 +47,9 @@ class StationWindow : public QWidget {
   explicit StationWindow(StationServices services, QWidget* parent = nullptr);
   ~StationWindow() override;
 
+  // Starts `tile` with the station's job; false (and why, to the operator)
+  // when there is no file or no device.
+  bool StartTile(StationTile& tile);
   // Starts every stopped tile / stops every tile.
   void StartAll();
   void StopAll();
@@ -71,7 +74,6 @@ class StationWindow : public QWidget {
   void BuildShortcuts();
   void SetTileCount(int count);
   void ToggleTile(StationTile& tile);
-  bool StartTile(StationTile& tile);
   void LoadFile(const QString& path, bool quiet);
   void ShowFile();
   void RefreshDevices();
