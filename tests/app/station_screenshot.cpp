@@ -49,12 +49,13 @@ int main(int argc, char** argv) {
     boxes.back()->Start();
     ports.devices.push_back({boxes.back()->DevicePath(), "simulated box"});
   }
-  StationWindow window(StationServices{.dialogs = dialogs,
-                                       .messages = messages,
-                                       .ports = ports,
-                                       .setupFile = dir / "station.conf",
-                                       .runLog = dir / "runs.jsonl",
-                                       .waits = {{}, std::chrono::milliseconds(300), std::chrono::seconds(1)}});
+  StationWindow window(
+      StationServices{.dialogs = dialogs,
+                      .messages = messages,
+                      .ports = ports,
+                      .setupFile = dir / "station.conf",
+                      .runLog = dir / "runs.jsonl",
+                      .waits = {{}, std::chrono::milliseconds(300), std::chrono::seconds(1)}});
   window.findChild<QSpinBox*>(QStringLiteral("Ports"))->setValue(kTiles);
   for (int i = 0; i < kTiles; ++i) window.tile(i).SetDevice(QString::fromStdString(boxes[i]->DevicePath()));
   auto* job = window.findChild<QComboBox*>(QStringLiteral("Job"));
