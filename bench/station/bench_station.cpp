@@ -59,13 +59,11 @@ StationRun RunTiles(int tiles, const std::string& link, const std::filesystem::p
   ScriptedDialogs dialogs;
   RecordingMessages messages;
   FixedPorts ports;
-  for (int k = 1; k <= tiles; ++k) ports.devices.push_back({k == 1 ? link : link + "." + std::to_string(k), "box"});
+  for (int k = 1; k <= tiles; ++k)
+    ports.devices.push_back({k == 1 ? link : link + "." + std::to_string(k), "box"});
   const auto runLog = folder / ("runs-" + std::to_string(tiles) + ".jsonl");
-  StationWindow window(StationServices{.dialogs = dialogs,
-                                       .messages = messages,
-                                       .ports = ports,
-                                       .setupFile = {},
-                                       .runLog = runLog});
+  StationWindow window(StationServices{
+      .dialogs = dialogs, .messages = messages, .ports = ports, .setupFile = {}, .runLog = runLog});
   window.findChild<QSpinBox*>(QStringLiteral("Ports"))->setValue(tiles);
   for (int i = 0; i < tiles; ++i) window.tile(i).SetDevice(QString::fromStdString(ports.devices[i].path));
   dialogs.answers << QString::fromStdString(file.string());
@@ -126,11 +124,12 @@ void Print(int tiles, const StationRun& run, double lone) {
     return;
   }
   const auto [shortest, longest] = std::minmax_element(run.boxSeconds.begin(), run.boxSeconds.end());
-  std::printf("%2d tiles: each box %.2f..%.2f s, the slowest %+.2f%% of the lone box (goal: within 3%%)\n", tiles,
-              *shortest, *longest, lone > 0 ? 100.0 * (*longest - lone) / lone : 0.0);
-  std::printf("          window process CPU %.2f%% of one core (goal: < 5%%); worst GUI-thread gap %.1f ms "
-              "(goal: <= 20 ms)\n",
-              100.0 * run.cpuShare, run.worstGapMs);
+  std::printf("%2d tiles: each box %.2f..%.2f s, the slowest %+.2f%% of the lone box (goal: within 3%%)\n",
+              tiles, *shortest, *longest, lone > 0 ? 100.0 * (*longest - lone) / lone : 0.0);
+  std::printf(
+      "          window process CPU %.2f%% of one core (goal: < 5%%); worst GUI-thread gap %.1f ms "
+      "(goal: <= 20 ms)\n",
+      100.0 * run.cpuShare, run.worstGapMs);
 }
 
 }  // namespace
@@ -150,7 +149,8 @@ int main(int argc, char** argv) {
   FILE_DOWNLOAD_HEADER_T identity;
   SetFieldText(identity.acManufacture, "BENCH");
   std::vector<Bytes> images;
-  for (const auto& p : PartitionsOf(*set)) images.push_back(tuneflash::testing::PatternImage(p.size, p.address));
+  for (const auto& p : PartitionsOf(*set))
+    images.push_back(tuneflash::testing::PatternImage(p.size, p.address));
   const Bytes bytes = BuildDownloadFile(identity, *set, images);
   tuneflash::testing::WriteBytes(file, bytes);
   std::printf("%s set file: %zu bytes; simulated boxes at 115200 8E1 in a process of their own\n",

@@ -1,6 +1,7 @@
 // tuneflash-station-screenshot: drives the station window against eight
 // paced simulated boxes and saves what a person sees mid-run, one tile failed
-// with its reason (docs/tuneflash-station.png). Runs on the offscreen
+// with its reason (docs/tuneflash-station.png), and the record list after
+// Stop all (docs/tuneflash-station-records.png). Runs on the offscreen
 // platform: the window grabs itself.
 #include <QApplication>
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/station/record_list.h"
 #include "app/station/station_tile.h"
 #include "app/station/station_window.h"
 #include "boxsim/box_sim.h"
@@ -83,7 +85,15 @@ int main(int argc, char** argv) {
     saved = window.grab().save(path);
     std::cout << (saved ? "saved " : "could not save ") << path.toStdString() << "\n";
     window.StopAll();
-    QTimer::singleShot(500, &app, &QCoreApplication::quit);
+    // The record list once every port has stopped and recorded its box.
+    QTimer::singleShot(1500, &window, [&] {
+      RecordList list(dir / "runs.jsonl");
+      list.show();
+      const QString records = outDir + QStringLiteral("/tuneflash-station-records.png");
+      saved &= list.grab().save(records);
+      std::cout << "saved " << records.toStdString() << "\n";
+      app.quit();
+    });
   });
   for (int i = 0; i < kTiles; ++i) {
     const int delay = i == kFailing ? 1000 : 700 * (i < kFailing ? i : i - 1);

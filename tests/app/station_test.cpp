@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -198,6 +199,18 @@ class StationTest : public QObject {
 
     rig.ChooseJob(StationJob::Verify);
     rig.ChooseLoaderFile();
+    // A file that does not hold is refused, naming it; the file chosen before stays.
+    const QString sha = rig.window->findChild<QLabel*>(QStringLiteral("Sha256"))->text();
+    Bytes broken = LoaderFile();
+    broken[broken.size() - 3] ^= 0xFF;
+    WriteBytes(rig.dir / "broken.dld", broken);
+    rig.dialogs.answers << QString::fromStdString((rig.dir / "broken.dld").string());
+    rig.window->ChooseFile();
+    QCOMPARE(rig.messages.errors.size(), 2);
+    QVERIFY2(rig.messages.errors.last().contains(QStringLiteral("broken.dld")),
+             qPrintable(rig.messages.errors.last()));
+    QCOMPARE(rig.window->findChild<QLabel*>(QStringLiteral("Sha256"))->text(), sha);
+
     rig.window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
     rig.window->tile(1).setFocus();
@@ -253,6 +266,36 @@ class StationTest : public QObject {
     QCOMPARE(records.front().result, std::string("failed"));
     QCOMPARE(records.front().cause, std::string("the port went away"));
     second.Stop();
+  }
+
+  // The records are read as they are appended: a line cut short waits for
+  // its end, a line that is no record is skipped, a file that became shorter
+  // is read again; the totals count them by result and cause.
+  void RecordsAreReadLineByLineAndCounted() {
+    tuneflash::testing::TempDir dir;
+    const auto path = dir / "runs.jsonl";
+    const std::string success = R"({"port":"Port 01","box":1,"result":"success","failure":null})";
+    const std::string failed =
+        R"({"port":"Port 02","box":1,"result":"failed","failure":{"cause":"no reply from the box","text":"t"}})";
+    auto append = [&](const std::string& text) {
+      std::ofstream(path, std::ios::app | std::ios::binary) << text;
+    };
+    RecordTail tail(path);
+    QCOMPARE(tail.ReadNew().size(), std::size_t{0});  // no file yet
+    append(success + "\n" + "{\"cut short" + "\n" + failed.substr(0, 20));
+    auto records = tail.ReadNew();
+    QCOMPARE(records.size(), std::size_t{1});
+    append(failed.substr(20) + "\n");
+    records = tail.ReadNew();
+    QCOMPARE(records.size(), std::size_t{1});
+    QCOMPARE(records[0].cause, std::string("no reply from the box"));
+    std::ofstream(path, std::ios::trunc | std::ios::binary) << failed << "\n";
+    QCOMPARE(tail.ReadNew().size(), std::size_t{1});
+
+    ShiftTotals totals;
+    for (const auto* line : {&success, &success, &success, &failed}) totals.Add(*ParseStationRecord(*line));
+    QCOMPARE(totals.Text(std::chrono::minutes(30)),
+             std::string("4 boxes · 8.0 per hour · 75.0 % passed · failures: no reply from the box 1"));
   }
 
   // "Station" in the classic window's right-click menu opens the one station window.

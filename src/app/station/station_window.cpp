@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app_names.h"
 #include "app/station/record_list.h"
@@ -52,7 +53,7 @@ QLabel* NamedLabel(const char* name, QWidget* parent) {
 StationWindow::StationWindow(StationServices services, QWidget* parent)
     : QWidget(parent), services_(std::move(services)), store_(services_.setupFile) {
   setObjectName(QStringLiteral("StationWindow"));
-  setWindowTitle(QStringLiteral("Tuneflash station"));
+  setWindowTitle(QStringLiteral("%1 — Station").arg(QString::fromLatin1(kMainCaption)));
   setup_ = store_.Load();
   if (!services_.runLog.empty()) {
     RunLogFailure failure;
@@ -164,7 +165,6 @@ void StationWindow::BuildControls() {
   });
   connect(ports_, &QSpinBox::valueChanged, this, [this](int count) {
     SetTileCount(count);
-    RefreshDevices();
     SaveSetup();
   });
   connect(startAll_, &QPushButton::clicked, this, &StationWindow::StartAll);
@@ -204,6 +204,7 @@ void StationWindow::SetTileCount(int count) {
   }
   while (tileCount() < count) {
     auto* t = new StationTile(tileCount(), grid_->parentWidget());
+    t->SetDevices(devices_);
     const int index = tileCount();
     grid_->addWidget(t, index / kTileColumns, index % kTileColumns);
     tiles_.push_back(t);
@@ -230,7 +231,11 @@ bool StationWindow::StartTile(StationTile& t) {
                                  QStringLiteral("Choose the file of the job first."));
     return false;
   }
-  if (t.device().isEmpty()) return false;
+  if (t.device().isEmpty()) {
+    services_.messages.ShowError(this, QString::fromLatin1(kApplicationTitle),
+                                 QStringLiteral("%1 has no device: choose one first.").arg(t.portName()));
+    return false;
+  }
   if (!startedOnce_) {
     // Locked from the first Start: a stray click cannot change the job mid-shift.
     startedOnce_ = true;
@@ -248,7 +253,10 @@ void StationWindow::StartAll() {
                                  QStringLiteral("Choose the file of the job first."));
     return;
   }
-  for (StationTile* t : tiles_) StartTile(*t);
+  // Tiles without a device stay as they are.
+  for (StationTile* t : tiles_) {
+    if (!t->device().isEmpty()) StartTile(*t);
+  }
 }
 
 void StationWindow::StopAll() {
@@ -299,7 +307,14 @@ void StationWindow::ShowFile() {
 
 void StationWindow::RefreshDevices() {
   const std::vector<PortDevice> devices = services_.ports.Devices();
-  for (StationTile* t : tiles_) t->SetDevices(devices);
+  const auto same = [](const PortDevice& a, const PortDevice& b) {
+    return a.path == b.path && a.description == b.description;
+  };
+  // Lists are refilled only when a device came or went, so an open list is left alone.
+  const bool changed = !std::equal(devices.begin(), devices.end(), devices_.begin(), devices_.end(), same);
+  if (!changed) return;
+  devices_ = devices;
+  for (StationTile* t : tiles_) t->SetDevices(devices_);
 }
 
 void StationWindow::RefreshTotals() {

@@ -88,6 +88,7 @@ class StationWindow : public QWidget {
   std::shared_ptr<const RunLogFile> runLog_;
   std::shared_ptr<const StationFile> file_;
   std::vector<StationTile*> tiles_;
+  std::vector<PortDevice> devices_;  // the devices the tiles' lists offer
   bool startedOnce_ = false;
 
   QComboBox* job_ = nullptr;
