@@ -146,6 +146,10 @@ class StationTest : public QObject {
     QVERIFY2(firstReason.contains(QStringLiteral("program failed")), qPrintable(firstReason));
 
     QTRY_VERIFY_WITH_TIMEOUT(rig.AllBusy(), kPatience);
+    // Closing while boxes are written asks first; Cancel leaves every port running.
+    QVERIFY(!w.close());
+    QCOMPARE(rig.messages.questions.size(), 1);
+    QVERIFY(w.isVisible() && w.tile(0).active());
     w.StopAll();
     QTRY_VERIFY_WITH_TIMEOUT(rig.AllStopped(), kPatience);
 
