@@ -152,6 +152,8 @@ class StationTest : public QObject {
     QVERIFY(w.isVisible() && w.tile(0).active());
     w.StopAll();
     QTRY_VERIFY_WITH_TIMEOUT(rig.AllStopped(), kPatience);
+    QCOMPARE(w.tile(0).state(), TileState::Stopped);
+    QVERIFY(rig.TileText(0, "Reason").isEmpty());  // a stop is no failure
 
     std::map<std::string, std::vector<StationRecord>> byPort;
     for (const StationRecord& r : rig.Records()) byPort[r.port].push_back(r);

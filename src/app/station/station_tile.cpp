@@ -261,8 +261,10 @@ void StationTile::OnEvent(const RunEvent& event) {
       SetState(TileState::Verifying);
     }
   } else if (const auto* failed = std::get_if<Failed>(&event)) {
-    // A box's own failure follows its end, which showed it already.
-    if (failed->reason != boxReason_) ShowReason(QString::fromStdString(failed->reason));
+    // A box's own failure follows its end, which showed it already; a stop is no failure.
+    if (failed->reason != boxReason_ && failed->failure.cause != FailureCause::PortClosed) {
+      ShowReason(QString::fromStdString(failed->reason));
+    }
   } else if (const auto* box = std::get_if<BoxEnded>(&event)) {
     counter_->SetBoxRunning(false);
     if (box->stopped) {
