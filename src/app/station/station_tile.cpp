@@ -125,6 +125,9 @@ StationTile::StationTile(int index, QWidget* parent) : QFrame(parent), index_(in
   grid->addWidget(reason_, 5, 0, 1, 3);
   grid->addWidget(toggle_, 6, 2);
   grid->setColumnStretch(1, 1);
+  // Each line keeps its height while empty, so the tile does not jump as texts come and go.
+  for (QLabel* line : {status_, figures_, counter_label_, reason_})
+    line->setMinimumHeight(line->fontMetrics().height());
   counter_ = std::make_unique<BoxCounter>(*counter_label_, tally_);
   connect(toggle_, &QPushButton::clicked, this, &StationTile::toggleRequested);
   connect(devices_, &QComboBox::activated, this, &StationTile::deviceChosen);

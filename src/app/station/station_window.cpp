@@ -138,7 +138,11 @@ void StationWindow::BuildControls() {
   auto* area = new QScrollArea(this);
   area->setWidgetResizable(true);
   auto* holder = new QWidget(area);
-  grid_ = new QGridLayout(holder);
+  // The tiles keep their height at the top; fewer than a row keep their width at the left.
+  auto* stack = new QVBoxLayout(holder);
+  grid_ = new QGridLayout;
+  stack->addLayout(grid_);
+  stack->addStretch(1);
   area->setWidget(holder);
 
   auto* column = new QVBoxLayout(this);
@@ -213,6 +217,7 @@ void StationWindow::SetTileCount(int count) {
     connect(t, &StationTile::boxEnded, this, &StationWindow::RefreshTotals);
     connect(t, &StationTile::activeChanged, this, &StationWindow::UpdateControls);
   }
+  grid_->setColumnStretch(kTileColumns, count < kTileColumns ? 1 : 0);
   UpdateControls();
 }
 
