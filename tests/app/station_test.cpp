@@ -197,6 +197,13 @@ class StationTest : public QObject {
     QVERIFY(!deviceEnabled(0) && !deviceEnabled(1));
     lock->setChecked(false);
     QVERIFY(deviceEnabled(1));
+    // Space outside the tiles presses the focused button, as everywhere.
+    rig.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+    lock->setFocus();
+    QTest::keyClick(rig.window.get(), Qt::Key_Space);
+    QVERIFY(lock->isChecked());
+    lock->setChecked(false);
 
     // Start without a file starts nothing and says why.
     rig.window->StartAll();

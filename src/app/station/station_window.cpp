@@ -194,7 +194,8 @@ void StationWindow::ToggleFocusedTile() {
     }
   }
   // Outside the tiles Space presses the focused button, as everywhere.
-  if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled()) {
+  if (auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+      button != nullptr && button->isEnabled()) {
     button->click();
   }
 }
