@@ -247,13 +247,12 @@ void StationTile::OnEvent(const RunEvent& event) {
   } else if (const auto* status = std::get_if<StatusLine>(&event)) {
     status_->setText(QString::fromStdString(status->text));
   } else if (const auto* progress = std::get_if<JobProgress>(&event)) {
-    if (progress->total > 0) {
-      bar_->setValue(static_cast<int>(progress->done * kBarSteps / progress->total));
-    }
+    bytesKnown_ = progress->total > 0;
+    if (bytesKnown_) bar_->setValue(static_cast<int>(progress->done * kBarSteps / progress->total));
     figures_->setText(QString::fromStdString(FiguresText(progress->bytesPerSecond, progress->timeLeft)));
   } else if (const auto* step = std::get_if<PartitionStep>(&event)) {
-    // A read-back knows its sizes only from the box: its bar moves partition by partition.
-    if (state_ == TileState::Verifying && step->partitions > 0) {
+    // A job whose sizes come from the box moves its bar partition by partition.
+    if (!bytesKnown_ && step->partitions > 0) {
       bar_->setValue(step->done * kBarSteps / step->partitions);
     }
   } else if (const auto* ended = std::get_if<PhaseEnded>(&event)) {

@@ -109,6 +109,7 @@ class StationTile : public QFrame {
   std::unique_ptr<BoxCounter> counter_;
   TileState state_ = TileState::Stopped;
   bool locked_ = false;
+  bool bytesKnown_ = false;  // the job's progress counts bytes of a known total
 
   std::optional<TileRun> run_;
   std::unique_ptr<ComPort> system_;
