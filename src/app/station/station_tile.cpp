@@ -202,6 +202,7 @@ void StationTile::Stop() {
 void StationTile::OpenAndRun() {
   const QString path = device();
   if (!DeviceIsThere(path)) {
+    status_->setText(QStringLiteral("%1 is not there; it is opened when it comes back").arg(path));
     SetState(TileState::NoDevice);
     reopen_.start(run_->waits.reopenPoll);
     return;
@@ -293,6 +294,7 @@ void StationTile::OnLaneEnded(const LaneEnd& end) {
   if (end.failure && end.failure->cause == FailureCause::PortGone && !end.stopped && active()) {
     // The adapter was pulled: watch for the same device to come back.
     ShowReason(QString::fromStdString(DescribeFailure(*end.failure)));
+    status_->setText(QStringLiteral("%1 went away; it is opened when it comes back").arg(device()));
     SetState(TileState::NoDevice);
     reopen_.start(run_->waits.reopenPoll);
     return;
