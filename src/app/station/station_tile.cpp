@@ -322,11 +322,8 @@ void StationTile::SetState(TileState state) {
   state_label_->setText(QString::fromLatin1(TileStateText(state)));
   state_label_->setStyleSheet(QStringLiteral("background: %1; color: %2; border-radius: 4px;")
                                   .arg(QLatin1String(colours.background), QLatin1String(colours.text)));
-  if (state == TileState::Fail) {
-    bar_->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: #cc0000; }"));
-  } else if (state == TileState::Writing || state == TileState::Waiting) {
-    bar_->setStyleSheet(QString());
-  }
+  bar_->setStyleSheet(
+      state == TileState::Fail ? QStringLiteral("QProgressBar::chunk { background: #cc0000; }") : QString());
 }
 
 void StationTile::ShowReason(const QString& reason) {
