@@ -283,7 +283,8 @@ class StationTest : public QObject {
 
   // The records are read as they are appended: a line cut short waits for
   // its end, a line that is no record is skipped, a file that became shorter
-  // is read again; the totals count them by result and cause.
+  // is read again, the end of a file starts at a whole line; the totals count
+  // them by result and cause.
   void RecordsAreReadLineByLineAndCounted() {
     tuneflash::testing::TempDir dir;
     const auto path = dir / "runs.jsonl";
@@ -304,6 +305,13 @@ class StationTest : public QObject {
     QCOMPARE(records[0].cause, std::string("no reply from the box"));
     std::ofstream(path, std::ios::trunc | std::ios::binary) << failed << "\n";
     QCOMPARE(tail.ReadNew().size(), std::size_t{1});
+    // The end of a long file: the line cut at the start is no record.
+    append(success + "\n");
+    RecordTail newest(path);
+    newest.SkipAllBut(success.size() + 10);
+    records = newest.ReadNew();
+    QCOMPARE(records.size(), std::size_t{1});
+    QCOMPARE(records[0].result, std::string("success"));
 
     ShiftTotals totals;
     for (const auto* line : {&success, &success, &success, &failed}) totals.Add(*ParseStationRecord(*line));

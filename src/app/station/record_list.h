@@ -1,5 +1,5 @@
-// The list of records: every box in runs.jsonl, newest first, filtered by
-// port and by result.
+// The list of records: the boxes in runs.jsonl (the newest few thousand),
+// newest first, filtered by port and by result.
 #pragma once
 
 #include <QDialog>
@@ -17,7 +17,7 @@ namespace tuneflash::app {
 class RecordList : public QDialog {
   Q_OBJECT
  public:
-  // Reads `runLog` once, when the list opens.
+  // Reads the end of `runLog` once, when the list opens.
   explicit RecordList(const std::filesystem::path& runLog, QWidget* parent = nullptr);
 
   // The rows shown.

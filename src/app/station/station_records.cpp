@@ -59,9 +59,14 @@ std::vector<StationRecord> RecordTail::ReadNew() {
 }
 
 void RecordTail::SkipExisting() {
+  SkipAllBut(0);
+}
+
+void RecordTail::SkipAllBut(std::uintmax_t bytes) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(path_, ec);
-  offset_ = ec ? 0 : size;
+  offset_ = ec || size < bytes ? 0 : size - bytes;
+  // The first line read may be the end of one cut here: it is no record and is skipped.
   partial_.clear();
 }
 

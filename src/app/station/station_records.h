@@ -39,6 +39,8 @@ class RecordTail {
   std::vector<StationRecord> ReadNew();
   // Leaves the lines written so far unread: the next ReadNew starts at the end.
   void SkipExisting();
+  // Leaves all but the last `bytes` of the file unread; the line cut there is skipped.
+  void SkipAllBut(std::uintmax_t bytes);
 
  private:
   std::filesystem::path path_;
