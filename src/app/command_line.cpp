@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <string_view>
 
 #include "tuneflash_version.h"
 
@@ -14,6 +15,9 @@ std::optional<int> HandleInformationOptions(int argc, const char* const* argv) {
       "Qt's own options (-platform, -display, ...) are passed on to Qt.",
       "tuneflash"};
   app.allow_extras();
+  bool station = false;  // read by StationRequested; named here for --help
+  app.add_flag("--station", station,
+               "Open the station window: every port of the bench in one window, one job for all");
   app.set_version_flag("--version", "tuneflash " TUNEFLASH_VERSION " (build " TUNEFLASH_BUILD ")");
   try {
     app.parse(argc, argv);
@@ -25,6 +29,13 @@ std::optional<int> HandleInformationOptions(int argc, const char* const* argv) {
     // Anything else is Qt's to judge.
   }
   return std::nullopt;
+}
+
+bool StationRequested(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--station") return true;
+  }
+  return false;
 }
 
 }  // namespace tuneflash::app

@@ -22,6 +22,7 @@
 #include "app/key_filter.h"
 #include "app/port_combo_box.h"
 #include "app/port_lamp.h"
+#include "app/station/station_entry.h"
 #include "dld/file_io.h"
 
 namespace tuneflash::app {
@@ -269,6 +270,7 @@ void TFormMain::ActivateInstance() {
 }
 
 void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
+  AddStationEntry(*w_.PopupMenu);
   w_.PopupMenu->popup(event->globalPos());
   event->accept();
 }

@@ -1,5 +1,6 @@
 // tuneflash: the desktop window. One instance per user and desktop; a second
-// start brings the running window to the front and ends.
+// start brings the running window to the front and ends. --station opens the
+// station window, also once per user and desktop.
 #include <filesystem>
 #include <memory>
 
@@ -8,6 +9,8 @@
 #include "app/form_main.h"
 #include "app/qt_ui_services.h"
 #include "app/single_instance.h"
+#include "app/station/station_entry.h"
+#include "app/station/station_window.h"
 #include "app/tuneflash_application.h"
 #include "app/window_satcodx.h"
 #include "app/window_setup.h"
@@ -26,8 +29,14 @@ int main(int argc, char** argv) {
   ErrorHandler errors(messages);
   application.SetErrorHandler(&errors);
 
-  SingleInstance instance(CurrentInstanceKey());
+  const bool station = StationRequested(argc, argv);
+  SingleInstance instance(station ? StationInstanceKey() : CurrentInstanceKey());
   if (!instance.Claim()) return 0;
+  if (station) {
+    StationWindow* window = OpenStationWindow();
+    QObject::connect(&instance, &SingleInstance::activateRequested, window, [] { OpenStationWindow(); });
+    return application.exec();
+  }
 
   // This instance's own work directory, removed when the window closes.
   std::unique_ptr<PrivateWorkDirectory> instanceDirectory;

@@ -18,7 +18,8 @@ dpkg-deb --field "$deb" Package Version Section Depends
 root=$scratch/root
 dpkg -x "$deb" "$root"
 for f in usr/bin/tuneflash usr/bin/tuneflash-cli usr/bin/tuneflash-boxsim \
-         usr/share/applications/tuneflash.desktop usr/share/icons/hicolor/scalable/apps/tuneflash.svg \
+         usr/share/applications/tuneflash.desktop usr/share/applications/tuneflash-station.desktop \
+         usr/share/icons/hicolor/scalable/apps/tuneflash.svg \
          usr/share/icons/hicolor/48x48/apps/tuneflash.png usr/share/man/man1/tuneflash.1.gz \
          usr/share/man/man1/tuneflash-cli.1.gz usr/share/man/man1/tuneflash-boxsim.1.gz \
          usr/share/doc/tuneflash/copyright; do
@@ -32,6 +33,7 @@ cli=$root/usr/bin/tuneflash-cli
 info=$("$cli" info "$scratch/sample.dld")
 grep -q "^Ident for nocheck: 0" <<<"$info" || { echo "info on the sample: $info"; exit 1; }
 desktop-file-validate "$root/usr/share/applications/tuneflash.desktop"
+desktop-file-validate "$root/usr/share/applications/tuneflash-station.desktop"
 grep -q dialout <(zcat "$root/usr/share/man/man1/tuneflash-cli.1.gz")
 
 lintian --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1 || true
