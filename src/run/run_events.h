@@ -83,9 +83,10 @@ struct BoxStarted {
 struct BoxEnded {
   int box = 0;
   bool succeeded = false;
-  bool stopped = false;               // the port was closed (a stop, Reset)
-  std::string reason;                 // why it failed (DescribeFailure); empty otherwise
-  std::chrono::milliseconds took{0};  // from the hello to the record
+  bool stopped = false;                // the port was closed (a stop, Reset)
+  std::string reason;                  // why it failed (DescribeFailure); empty otherwise
+  std::chrono::milliseconds took{0};   // from the hello to the record
+  std::optional<LinkFailure> failure;  // why it failed or stopped
 };
 
 using RunEvent = std::variant<WaitingForBox, BoxStarted, PhaseStarted, StatusLine, PartitionStep, JobProgress,

@@ -29,10 +29,10 @@ LinkStatus BoxLog::Run(const BoxJob& job, PhaseWatch& observer) {
     status = JobFailure(observer.phase(), "an unknown error");
   }
   Finish(record, before, status, job, observer);
-  observer.OnEvent(
-      BoxEnded{last_->box, last_->outcome == RunOutcome::Success, last_->outcome == RunOutcome::Stopped,
-               last_->failure ? last_->failure->text : "",
-               std::chrono::duration_cast<std::chrono::milliseconds>(last_->end - last_->start)});
+  observer.OnEvent(BoxEnded{last_->box, last_->outcome == RunOutcome::Success,
+                            last_->outcome == RunOutcome::Stopped, last_->failure ? last_->failure->text : "",
+                            std::chrono::duration_cast<std::chrono::milliseconds>(last_->end - last_->start),
+                            status ? std::nullopt : std::optional(status.error())});
   return status;
 }
 

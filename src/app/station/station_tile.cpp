@@ -14,6 +14,16 @@
 namespace tuneflash::app {
 namespace {
 
+// "program failed, partition 3": what went wrong first, then where.
+QString CauseFirst(const LinkFailure& failure) {
+  QString text = QString::fromStdString(std::string(CauseText(failure.cause)));
+  if (failure.partition > 0) text += QStringLiteral(", partition %1").arg(failure.partition);
+  if (failure.block > 0) text += QStringLiteral(", block %1").arg(failure.block);
+  text +=
+      QStringLiteral(" (") + QString::fromStdString(std::string(PhaseText(failure.phase))) + QLatin1Char(')');
+  return text;
+}
+
 constexpr int kBarSteps = 1000;
 
 // Background and text colour of each state, readable from across the bench.
@@ -280,7 +290,11 @@ void StationTile::OnEvent(const RunEvent& event) {
     } else {
       ++tally_.failed;
       boxReason_ = box->reason;
-      ShowReason(QStringLiteral("Box %1: %2").arg(box->box).arg(QString::fromStdString(box->reason)));
+      // The cause first, so a narrow tile still shows it; all of it in the tooltip.
+      ShowReason(QStringLiteral("Box %1: %2")
+                     .arg(box->box)
+                     .arg(box->failure ? CauseFirst(*box->failure) : QString::fromStdString(box->reason)),
+                 box->reason);
       SetState(TileState::Fail);
     }
     counter_->Refresh();
@@ -326,14 +340,16 @@ void StationTile::SetState(TileState state) {
       state == TileState::Fail ? QStringLiteral("QProgressBar::chunk { background: #cc0000; }") : QString());
 }
 
-void StationTile::ShowReason(const QString& reason) {
+void StationTile::ShowReason(const QString& line, const std::string& whole) {
   // One line; the whole text in the tooltip.
-  reason_->setToolTip(reason);
+  reason_->setToolTip(whole.empty() ? line : line + QLatin1Char('\n') + QString::fromStdString(whole));
+  reason_->setProperty("line", line);
   ElideReason();
 }
 
 void StationTile::ElideReason() {
-  reason_->setText(reason_->fontMetrics().elidedText(reason_->toolTip(), Qt::ElideRight, reason_->width()));
+  reason_->setText(reason_->fontMetrics().elidedText(reason_->property("line").toString(), Qt::ElideRight,
+                                                     reason_->width()));
 }
 
 void StationTile::resizeEvent(QResizeEvent* event) {

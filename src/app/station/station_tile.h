@@ -92,7 +92,9 @@ class StationTile : public QFrame {
   void OpenAndRun();
   void TryReopen();
   void SetState(TileState state);
-  void ShowReason(const QString& reason);
+  // `line` on the reason line (elided to the tile), `whole` (the run's own
+  // text of the failure) with it in the tooltip.
+  void ShowReason(const QString& line, const std::string& whole = {});
   void Finish();
 
   int index_;
