@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
         samples[mark] = {static_cast<double>(clock.elapsed()) / 1000.0, TimeLeftOf(bar->toolTip())};
     }
   });
-  WhenStatusShows(rig, "Transfer Success!", [&] { transferEnd = static_cast<double>(clock.elapsed()) / 1000.0; });
+  WhenStatusShows(rig, "Transfer Success!",
+                  [&] { transferEnd = static_cast<double>(clock.elapsed()) / 1000.0; });
   double worstGapMs = 0;
   QElapsedTimer beat;
   beat.start();
@@ -71,9 +72,10 @@ int main(int argc, char** argv) {
     const double real = transferEnd - sample.first;
     const double shown = sample.second;
     // The tooltip shows whole seconds: up to half a second of rounding.
-    std::printf("  at %d %%: time left shown %.0f s, real %.2f s, off by %.1f %% (%.2f s)\n", mark, shown, real,
-                real > 0 ? 100.0 * (shown - real) / real : 0.0, shown - real);
+    std::printf("  at %d %%: time left shown %.0f s, real %.2f s, off by %.1f %% (%.2f s)\n", mark, shown,
+                real, real > 0 ? 100.0 * (shown - real) / real : 0.0, shown - real);
   }
-  std::printf("  GUI thread: worst heartbeat gap %.1f ms beyond its %d ms period\n", worstGapMs, kHeartbeatMs);
+  std::printf("  GUI thread: worst heartbeat gap %.1f ms beyond its %d ms period\n", worstGapMs,
+              kHeartbeatMs);
   return 0;
 }

@@ -219,7 +219,8 @@ class TFormMain : public QWidget, public RunObserver {
   bool quitAsked_ = false;
   QString lastFailure_;
   BoxTally tally_;
-  JobProgress progress_;  // the job's last progress: the bar's share, its rate and time left
+  JobProgress progress_;     // the job's last progress: the bar's share, its rate and time left
+  bool retryShown_ = false;  // the line under the status says a wait is retrying
   QPointer<TFormAbout> about_;
   BoxCounter counter_{*w_.L_Boxes, tally_};
   WindowSetupStore setup_;

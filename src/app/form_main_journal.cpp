@@ -95,10 +95,16 @@ void TFormMain::ResetProgress() {
   RefreshProgressTooltip();
   // A new start, file or job: what went wrong before is no longer shown.
   PaintProgressBar(*w_.ProgressBarMain, false);
+  retryShown_ = false;
   ShowNoteLine(QString(), false);
 }
 
 void TFormMain::OnJobProgress(const JobProgress& progress) {
+  // The box answered again: the retry line has said its piece.
+  if (retryShown_ && (progress.done > progress_.done || progress.lineBytes > progress_.lineBytes)) {
+    retryShown_ = false;
+    ShowNoteLine(QString(), false);
+  }
   progress_ = progress;
   QProgressBar& bar = *w_.ProgressBarMain;
   bar.setValue(BarPosition(progress, bar.maximum()));
@@ -111,6 +117,7 @@ void TFormMain::ReportRunFailure(const QString& reason, bool portLost) {
   // A run the person stopped (Reset, Close, a port choice) did not fail.
   if (stoppedByUser_) return;
   ++tally_.failed;
+  retryShown_ = false;
   lastFailure_ = reason;
   AddStampedLine(QStringLiteral("Boxes since start: ") + QString::fromStdString(tally_.Text()));
   AddStampedLine(QStringLiteral("Reason: ") + reason);

@@ -451,6 +451,7 @@ void TFormMain::OnBoxEnded(const BoxEnded& ended) {
 
 void TFormMain::OnRetrying(const Retrying& retry) {
   if (stoppedByUser_) return;
+  retryShown_ = true;
   ShowNoteLine(QString::fromStdString(DescribeRetry(retry)), false);
 }
 

@@ -44,7 +44,22 @@ class WindowReasonTest : public QObject {
     if (verify) rig.Choose("CB_Upg", kVerifyListIndex);
     rig.OpenLoaderFile();
     ResetAtTheNextBox(rig);
+    // While a wait is retrying, the reason line says so.
+    QStringList retries;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      const QString shown = rig.Child<QLabel>("L_Reason")->toolTip();
+      if (shown.contains(QStringLiteral("trying again")) && !retries.contains(shown)) retries << shown;
+    });
+    watch.start(5);
     rig.Click("SB_Sta");
+    watch.stop();
+    if (silentAfterBlock > 0) {
+      QVERIFY2(retries.contains(QStringLiteral("no reply from the box, trying again 3 of 10")),
+               qPrintable(retries.join(QStringLiteral(" | "))));
+    } else {
+      QVERIFY2(retries.isEmpty(), qPrintable(retries.join(QStringLiteral(" | "))));
+    }
 
     // The status texts stay the window's own; the reason has a line of its own.
     QCOMPARE(rig.Status(), QStringLiteral("Update failed!"));
@@ -70,6 +85,20 @@ class WindowReasonTest : public QObject {
         });
     rig.box.Stop();
     rig.Click("SB_Sta");
+  }
+
+  void ARetryTheBoxGetsOverLeavesNoLineBehind() {
+    boxsim::BoxFaults faults;
+    faults.nakBlock = 2;
+    BoxRig rig(faults);
+    rig.OpenLoaderFile();
+    QString retry;
+    WhenStatusShows(rig, "Transfer Success!", [&] { retry = rig.Child<QLabel>("L_Reason")->toolTip(); });
+    ResetAtTheNextBox(rig);
+    rig.Click("SB_Sta");
+    QCOMPARE(rig.box.Record().downloadsCompleted, 1);
+    QVERIFY2(retry.isEmpty(), qPrintable(retry));
+    QVERIFY(rig.Child<QLabel>("L_Reason")->text().isEmpty());
   }
 
   void CounterFollowsTheBoxes() {
