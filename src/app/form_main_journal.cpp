@@ -130,7 +130,8 @@ void TFormMain::ReportRunFailure(const QString& reason, bool portLost) {
   PaintProgressBar(*w_.ProgressBarMain, true);
   if (!logVisible_) SB_InfoClick();
   if (portLost) {
-    w_.Shape_ComState->SetOpen(services_.port.PortOpen());
+    // The run's thread has closed the port, or is closing it.
+    w_.Shape_ComState->SetOpen(false);
     w_.Shape_ComState->setToolTip(reason);
   }
 }
